@@ -1,0 +1,49 @@
+#pragma once
+// The application object of both programs. Main thread only.
+//
+// notify() is the default handler: what an event handler throws ends that handler, and its
+// message is shown in one modal box. While such a box is open, further failures (a timer that
+// keeps failing) are not stacked on top of it.
+//
+// Top-level windows that the programs create "owned by the application" are registered with
+// Own() and freed when the application object goes, unless they freed themselves before.
+
+#include <QApplication>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <exception>
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    ~TApplication() override;
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows the message of a failure that reached the top of an event handler.
+    void HandleException(const std::exception& e);
+    void HandleMessage(const QString& message);
+    // How many failures were reported while an earlier report was still on screen.
+    int SuppressedReports() const { return m_suppressed; }
+
+    void Own(QWidget* widget);
+    void FreeOwned();
+
+    // Ends the message loop; a loop not yet running will not start.
+    void Terminate();
+    bool Terminated() const { return m_terminated; }
+    // Lets a message loop run again after an ended one (a new main window in the same process).
+    void ClearTerminated() { m_terminated = false; }
+    int Run();
+
+private:
+    QList<QPointer<QWidget>> m_owned;
+    bool m_terminated = false;
+    bool m_reporting = false;
+    int m_suppressed = 0;
+};
+
+// The running application object.
+TApplication* Application();

@@ -1,0 +1,224 @@
+#include "Db.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <atomic>
+
+#include "OracleFunctions.h"
+
+namespace {
+QString NextQtName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("vds-connection-%1").arg(++counter);
+}
+
+QString ErrorText(const QSqlError& e) {
+    const QString text = e.text().trimmed();
+    return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
+}
+
+bool IsSqlite(const QString& driver) { return driver == QLatin1String("QSQLITE"); }
+}  // namespace
+
+EDatabaseError::EDatabaseError(const QString& message)
+    : std::runtime_error(message.toUtf8().toStdString()) {}
+
+// ---- connection ----------------------------------------------------------------------------
+
+TSQLConnection::TSQLConnection(QString connectionName)
+    : m_connectionName(std::move(connectionName)), m_qtName(NextQtName()) {}
+
+TSQLConnection::~TSQLConnection() {
+    CloseDb();
+    if (QSqlDatabase::contains(m_qtName)) QSqlDatabase::removeDatabase(m_qtName);
+}
+
+QString TSQLConnection::Param(const QString& name) const {
+    for (const auto& p : m_params)
+        if (p.first == name) return p.second;
+    return {};
+}
+
+void TSQLConnection::SetParam(const QString& name, const QString& value) {
+    for (auto& p : m_params) {
+        if (p.first == name) {
+            p.second = value;
+            return;
+        }
+    }
+    m_params.append({name, value});
+}
+
+bool TSQLConnection::Connected() const { return m_connected; }
+
+void TSQLConnection::SetConnected(bool connected) {
+    if (connected == m_connected) return;
+    if (connected)
+        Open();
+    else
+        CloseDb();
+}
+
+QString TSQLConnection::DriverName() {
+    const QString env = qEnvironmentVariable("VDS_DB_DRIVER").trimmed();
+    return env.isEmpty() ? QStringLiteral("QSQLITE") : env;
+}
+
+QString TSQLConnection::ResolveDatabasePath(const QString& database) {
+    if (database.isEmpty() || QDir::isAbsolutePath(database)) return database;
+    const QString dir = qEnvironmentVariable("VDS_DB_DIR");
+    return QDir(dir.isEmpty() ? QDir::currentPath() : dir).filePath(database);
+}
+
+void TSQLConnection::Open() {
+    if (BeforeConnect) BeforeConnect();
+
+    const QString driver = DriverName();
+    if (!QSqlDatabase::isDriverAvailable(driver))
+        throw EDatabaseError(QStringLiteral("Database driver not available: %1").arg(driver));
+    QSqlDatabase db = QSqlDatabase::contains(m_qtName) ? QSqlDatabase::database(m_qtName, false)
+                                                       : QSqlDatabase::addDatabase(driver, m_qtName);
+    const QString database = Param(QStringLiteral("Database"));
+    if (IsSqlite(driver)) {
+        if (database.isEmpty())
+            throw EDatabaseError(QStringLiteral("No database name given"));
+        db.setDatabaseName(ResolveDatabasePath(database));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+    } else {
+        db.setDatabaseName(database);
+    }
+    db.setUserName(Param(QStringLiteral("User_Name")));
+    db.setPassword(Param(QStringLiteral("Password")));
+    if (!db.open()) {
+        const QString message = ErrorText(db.lastError());
+        db.close();
+        throw EDatabaseError(message);
+    }
+    if (IsSqlite(driver)) {
+        const QVariant handle = db.driver()->handle();
+        sqlite3* h = nullptr;
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            h = *static_cast<sqlite3* const*>(handle.data());
+        if (!h || !RegisterOracleFunctions(h)) {
+            db.close();
+            throw EDatabaseError(QStringLiteral("Cannot register the SQL functions DECODE and TO_CHAR"));
+        }
+    }
+    m_connected = true;
+}
+
+void TSQLConnection::CloseDb() {
+    if (QSqlDatabase::contains(m_qtName)) {
+        QSqlDatabase db = QSqlDatabase::database(m_qtName, false);
+        db.close();
+    }
+    m_connected = false;
+}
+
+// ---- field ---------------------------------------------------------------------------------
+
+QString TField::AsString() const {
+    if (m_value.isNull()) return {};
+    if (m_value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(m_value.toByteArray());
+    return m_value.toString();
+}
+
+int TField::AsInteger() const {
+    if (m_value.isNull()) return 0;
+    switch (m_value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+            return static_cast<int>(m_value.toLongLong());
+        case QMetaType::Double:
+            return qRound(m_value.toDouble());
+        default:
+            break;
+    }
+    bool ok = false;
+    const int v = AsString().trimmed().toInt(&ok);
+    if (!ok)
+        throw EDatabaseError(
+            QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(AsString(), m_name));
+    return v;
+}
+
+// ---- dataset -------------------------------------------------------------------------------
+
+void TSQLClientDataSet::SetCommandText(const QString& text) {
+    if (m_active) throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    m_commandText = text;
+}
+
+void TSQLClientDataSet::SetActive(bool active) {
+    if (active == m_active) return;
+    m_rows.clear();
+    m_fieldNames.clear();
+    m_pos = 0;
+    if (!active) {
+        m_active = false;
+        return;
+    }
+    if (!m_connection) throw EDatabaseError(QStringLiteral("Dataset has no connection"));
+    if (m_commandText.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement available"));
+    if (!m_connection->Connected()) m_connection->SetConnected(true);
+
+    QSqlQuery query(QSqlDatabase::database(m_connection->QtConnectionName(), false));
+    query.setForwardOnly(true);
+    if (!query.exec(m_commandText)) throw EDatabaseError(ErrorText(query.lastError()));
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i) m_fieldNames.append(record.fieldName(i).toUpper());
+    while (query.next()) {
+        QVector<QVariant> row(record.count());
+        for (int i = 0; i < record.count(); ++i) row[i] = query.value(i);
+        m_rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid()) {
+        const QString message = ErrorText(query.lastError());
+        m_rows.clear();
+        m_fieldNames.clear();
+        throw EDatabaseError(message);
+    }
+    m_active = true;
+}
+
+void TSQLClientDataSet::RequireActive() const {
+    if (!m_active) throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void TSQLClientDataSet::First() {
+    RequireActive();
+    m_pos = 0;
+}
+
+void TSQLClientDataSet::Next() {
+    RequireActive();
+    if (m_pos < m_rows.size()) ++m_pos;
+}
+
+bool TSQLClientDataSet::Eof() const {
+    RequireActive();
+    return m_pos >= m_rows.size();
+}
+
+int TSQLClientDataSet::RecordCount() const {
+    RequireActive();
+    return static_cast<int>(m_rows.size());
+}
+
+TField TSQLClientDataSet::FieldByName(const QString& name) const {
+    RequireActive();
+    const int index = m_fieldNames.indexOf(name.toUpper());
+    if (index < 0) throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+    // Past the last row the last row stays current; an empty result reads as NULL.
+    if (m_rows.empty()) return TField(name, QVariant());
+    const size_t pos = m_pos < m_rows.size() ? m_pos : m_rows.size() - 1;
+    return TField(name, m_rows[pos][index]);
+}

@@ -1,0 +1,112 @@
+#pragma once
+// The database access the windows use: a connection with named parameters and a before-connect
+// callback, and client datasets that fetch their whole result when opened. The layer never shows
+// anything: every failure is thrown as EDatabaseError carrying the driver's message.
+// Main thread only.
+//
+// The driver is Qt's driver name from VDS_DB_DRIVER (default QSQLITE). For SQLite the "Database"
+// parameter is a file path; a relative one is resolved against VDS_DB_DIR when set, else the
+// working directory. SQLite connections are opened read-only (the programs never write) and get
+// the Oracle functions the SQL texts use (DECODE, TO_CHAR of a date).
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+class EDatabaseError : public std::runtime_error {
+public:
+    explicit EDatabaseError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+class TSQLConnection {
+public:
+    explicit TSQLConnection(QString connectionName = QStringLiteral("OracleConnection"));
+    ~TSQLConnection();
+    TSQLConnection(const TSQLConnection&) = delete;
+    TSQLConnection& operator=(const TSQLConnection&) = delete;
+
+    QString ConnectionName() const { return m_connectionName; }
+
+    // Parameters by name, in the order first set.
+    QString Param(const QString& name) const;
+    void SetParam(const QString& name, const QString& value);
+    const QList<QPair<QString, QString>>& Params() const { return m_params; }
+
+    // Runs before every log-on, in time to set the parameters.
+    std::function<void()> BeforeConnect;
+
+    bool Connected() const;
+    // true logs on with the parameters (BeforeConnect first); false logs off.
+    void SetConnected(bool connected);
+
+    // Qt's name of this connection, for the datasets.
+    QString QtConnectionName() const { return m_qtName; }
+
+    // The driver and file a log-on would use now; for messages and tests.
+    static QString DriverName();
+    static QString ResolveDatabasePath(const QString& database);
+
+private:
+    void Open();
+    void CloseDb();
+
+    QString m_connectionName;
+    QString m_qtName;
+    QList<QPair<QString, QString>> m_params;
+    bool m_connected = false;
+};
+
+// One column value of the current row.
+class TField {
+public:
+    TField(QString name, QVariant value) : m_name(std::move(name)), m_value(std::move(value)) {}
+    QString AsString() const;  // NULL reads as the empty text
+    int AsInteger() const;     // NULL reads as 0; a text that is no integer throws
+    bool IsNull() const { return m_value.isNull(); }
+
+private:
+    QString m_name;
+    QVariant m_value;
+};
+
+class TSQLClientDataSet {
+public:
+    explicit TSQLClientDataSet(TSQLConnection* connection) : m_connection(connection) {}
+
+    TSQLConnection* Connection() const { return m_connection; }
+
+    QString CommandText() const { return m_commandText; }
+    // Refused, with EDatabaseError, while the dataset is open.
+    void SetCommandText(const QString& text);
+
+    bool Active() const { return m_active; }
+    // true runs the command and fetches the whole result, logging the connection on first when it
+    // is not connected; a failure leaves the dataset closed. false drops the result.
+    void SetActive(bool active);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+
+    void First();
+    void Next();
+    bool Eof() const;
+    int RecordCount() const;
+    // The named column of the current row; a name the result lacks throws.
+    TField FieldByName(const QString& name) const;
+
+private:
+    void RequireActive() const;
+
+    TSQLConnection* m_connection;
+    QString m_commandText;
+    bool m_active = false;
+    QStringList m_fieldNames;  // upper case
+    std::vector<QVector<QVariant>> m_rows;
+    size_t m_pos = 0;
+};

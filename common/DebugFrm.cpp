@@ -1,0 +1,39 @@
+#include "DebugFrm.h"
+
+#include <QPointer>
+
+#include "Application.h"
+#include "ui_DebugFrm.h"
+
+namespace {
+QPointer<TfrmDebug>& Global() {
+    static QPointer<TfrmDebug> window;
+    return window;
+}
+}  // namespace
+
+TfrmDebug* frmDebug() { return Global().data(); }
+void SetFrmDebug(TfrmDebug* window) { Global() = window; }
+
+TfrmDebug::TfrmDebug(QWidget* owner) : QWidget(owner, Qt::Window), ui(new Ui::TfrmDebug) {
+    ui->setupUi(this);
+    // Freed on close, as a closed debug window is gone for good.
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(ui->btnClose, &QPushButton::clicked, this, &TfrmDebug::btnCloseClick);
+    if (!owner && Application()) Application()->Own(this);
+}
+
+TfrmDebug::~TfrmDebug() = default;
+
+void TfrmDebug::SetDebugText(const QString& text) {
+    ui->Memo1->clear();
+    ui->Memo1->appendPlainText(text);
+}
+
+void TfrmDebug::AddLine(const QString& text) { ui->Memo1->appendPlainText(text); }
+
+QString TfrmDebug::MemoText() const { return ui->Memo1->toPlainText(); }
+
+QPlainTextEdit* TfrmDebug::Memo1() const { return ui->Memo1; }
+
+void TfrmDebug::btnCloseClick() { close(); }

@@ -1,0 +1,1 @@
+-- Demo data: comes with the demo data set.

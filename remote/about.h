@@ -1,0 +1,21 @@
+#pragma once
+// The about box. Main thread only.
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class TAboutBox;
+}
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+    ~TAboutBox() override;
+
+private:
+    std::unique_ptr<Ui::TAboutBox> ui;
+};
+
+extern TAboutBox* AboutBox;

@@ -1,0 +1,83 @@
+#include "main.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "Application.h"
+#include "MdiWindows.h"
+#include "UiHooks.h"
+#include "about.h"
+#include "ui_main.h"
+
+TMainForm* MainForm = nullptr;
+
+TMainForm::TMainForm(const QStringList& args, QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::TMainForm) {
+    ui->setupUi(this);
+    ConnectActions();
+    SetUpWindowMenu();
+    FormCreate(args);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate(const QStringList& args) {
+    for (int i = 0; i < 5; ++i) LaunchArgs[i] = i < args.size() ? args[i] : QString();
+    // Blanks count as present; only an empty text or a wrong count refuses the start.
+    const bool missing = LaunchArgs[2].isEmpty() || LaunchArgs[0].isEmpty() ||
+                         LaunchArgs[1].isEmpty() || LaunchArgs[3].isEmpty() ||
+                         LaunchArgs[4].isEmpty() || args.size() != 5;
+    if (missing) {
+        ShowMessage(QStringLiteral("실행인자가 없거나 부족합니다."));
+        if (Application()) Application()->Terminate();
+    }
+}
+
+void TMainForm::ConnectActions() {
+    connect(ui->mnuParamSet, &QAction::triggered, this, &TMainForm::mnuParamSetClick);
+    connect(ui->mnuRemoteCtl, &QAction::triggered, this, &TMainForm::mnuRemoteCtlClick);
+    connect(ui->mnuInfoReq, &QAction::triggered, this, &TMainForm::mnuInfoReqClick);
+    connect(ui->actParamSet, &QAction::triggered, this, &TMainForm::actParamSetExecute);
+    connect(ui->FileExit1, &QAction::triggered, this, &TMainForm::FileExit1Execute);
+    connect(ui->HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
+    connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
+    connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
+            [this] { TileHorizontally(ui->mdiArea); });
+    connect(ui->WindowTileVertical1, &QAction::triggered, this, [this] { TileVertically(ui->mdiArea); });
+    connect(ui->WindowMinimizeAll1, &QAction::triggered, this, [this] { MinimizeAll(ui->mdiArea); });
+    connect(ui->WindowArrangeAll1, &QAction::triggered, this, [this] { ArrangeIcons(ui->mdiArea); });
+}
+
+void TMainForm::SetUpWindowMenu() {
+    ui->WindowCascade1->setIcon(WindowActionIcon(TWindowIcon::Cascade));
+    ui->WindowTileHorizontal1->setIcon(WindowActionIcon(TWindowIcon::TileHorizontal));
+    ui->WindowTileVertical1->setIcon(WindowActionIcon(TWindowIcon::TileVertical));
+    AttachWindowList(ui->Window1, ui->mdiArea,
+                     {ui->WindowCascade1, ui->WindowTileHorizontal1, ui->WindowTileVertical1,
+                      ui->WindowMinimizeAll1, ui->WindowArrangeAll1});
+    setCentralWidget(ui->mdiArea);
+}
+
+QMdiArea* TMainForm::MdiArea() const { return ui->mdiArea; }
+
+QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = ui->mdiArea->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->showMaximized();
+    return sub;
+}
+
+void TMainForm::mnuParamSetClick() {}
+
+void TMainForm::mnuRemoteCtlClick() {}
+
+void TMainForm::mnuInfoReqClick() {}
+
+void TMainForm::actParamSetExecute() { mnuParamSetClick(); }
+
+void TMainForm::FileExit1Execute() { close(); }
+
+void TMainForm::HelpAbout1Execute() {
+    if (AboutBox) AboutBox->exec();
+}

@@ -1,0 +1,10 @@
+// The control program.
+
+#include "Application.h"
+#include "Startup.h"
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Morsenda"));
+    return RunMorsenda(app.arguments().mid(1));
+}

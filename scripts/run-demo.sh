@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, creates the demo database and starts the programs on it with
+# the stand-in communication server. Without a display the programs run under Xvfb and a
+# screenshot of each main window is written to build/screenshots/ instead.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+install_packages
+build_all
+
+DEMO="$BUILD/demo"
+SHOTS="$BUILD/screenshots"
+mkdir -p "$DEMO" "$SHOTS"
+# talvero's fixed database name; morsenda gets the same name as its third argument.
+DBNAME=kelnor
+"$BUILD/sim/vds-makedb" "$DEMO/$DBNAME" "$ROOT/db/schema.sql" "$ROOT/db/demo.sql"
+echo "Demo database: $DEMO/$DBNAME"
+export VDS_DB_DIR="$DEMO"
+export VDS_DB_DRIVER=QSQLITE
+
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+
+SIM="$BUILD/sim/vds-commsim"
+if [ -x "$SIM" ]; then
+    "$SIM" --port 3500 --db "$DEMO/$DBNAME" --demo > "$DEMO/commsim.log" 2>&1 &
+    pids+=($!)
+    echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
+fi
+
+MORSENDA=("$BUILD/remote/morsenda" demo demo "$DBNAME" demo demo)
+TALVERO=("$BUILD/monitor/talvero")
+programs=(MORSENDA)
+[ -x "${TALVERO[0]}" ] && programs+=(TALVERO)
+
+if [ -n "${DISPLAY:-}" ]; then
+    running=()
+    for name in "${programs[@]}"; do
+        declare -n cmd="$name"
+        "${cmd[@]}" &
+        running+=($!)
+    done
+    echo "Running; close the programs' windows to end the demo."
+    wait "${running[@]}" || true
+    exit 0
+fi
+
+echo "No display: running under Xvfb and writing screenshots to $SHOTS"
+display=":$((90 + RANDOM % 400))"
+Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp > "$DEMO/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY="$display"
+for _ in $(seq 50); do "$BUILD/sim/vds-screenshot" /dev/null 2>/dev/null && break; sleep 0.1; done
+
+for name in "${programs[@]}"; do
+    declare -n cmd="$name"
+    "${cmd[@]}" > "$DEMO/${name,,}.log" 2>&1 &
+    pid=$!
+    sleep 3
+    "$BUILD/sim/vds-screenshot" "$SHOTS/${name,,}.png"
+    echo "Screenshot: $SHOTS/${name,,}.png"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+done

@@ -1,0 +1,98 @@
+// The default handler, the checks, and the seams for boxes and waits.
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <stdexcept>
+
+#include "Check.h"
+#include "Db.h"
+#include "TestSupport.h"
+
+class tst_Application : public QObject {
+    Q_OBJECT
+private slots:
+    void checkRaisesWithConditionFileAndLine() {
+        const QString none;
+        int line = 0;
+        try {
+            line = __LINE__; VDS_CHECK(!none.isEmpty());
+            QFAIL("a failed check must throw");
+        } catch (const TCheckError& e) {
+            const QString m = QString::fromUtf8(e.what());
+            QVERIFY2(m.contains(QStringLiteral("!none.isEmpty()")), qPrintable(m));
+            QVERIFY2(m.contains(QStringLiteral("tst_Application.cpp")), qPrintable(m));
+            QVERIFY2(m.contains(QStringLiteral("line %1").arg(line)), qPrintable(m));
+        }
+        VDS_CHECK(none.isEmpty());  // a holding check does nothing
+    }
+
+    void clickHandlerErrorShowsOneBox() {
+        TMessageRecorder boxes;
+        QPushButton button(QStringLiteral("x"));
+        int after = 0;
+        connect(&button, &QPushButton::clicked, [&] {
+            throw EDatabaseError(QStringLiteral("ORA-12541: TNS:no listener"));
+            ++after;
+        });
+        button.show();
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(boxes.messages, QStringList({QStringLiteral("ORA-12541: TNS:no listener")}));
+        QCOMPARE(after, 0);
+        // The program goes on: the next click is handled again.
+        QTest::mouseClick(&button, Qt::LeftButton);
+        QCOMPARE(boxes.messages.size(), 2);
+    }
+
+    void failingTimersShowOneBoxAtATime() {
+        TMessageRecorder boxes;
+        // Two refresh timers (two windows) fail on every tick; while one box is open the other
+        // timer keeps ticking in the box's loop.
+        QTimer first, second;
+        int ticks = 0;
+        for (QTimer* t : {&first, &second}) {
+            t->setInterval(10);
+            connect(t, &QTimer::timeout, [&] {
+                ++ticks;
+                throw std::runtime_error("refresh failed");
+            });
+        }
+        int open = 0, maxOpen = 0;
+        boxes.whileOpen = [&](const QString&) {
+            maxOpen = qMax(maxOpen, ++open);
+            QTest::qWait(200);
+            --open;
+        };
+        const int suppressedBefore = Application()->SuppressedReports();
+        first.start();
+        second.start();
+        QTRY_VERIFY(ticks >= 10);
+        first.stop();
+        second.stop();
+        QCOMPARE(maxOpen, 1);
+        QVERIFY2(ticks > boxes.messages.size(), qPrintable(QString::number(ticks)));
+        QVERIFY(Application()->SuppressedReports() > suppressedBefore);
+        QCOMPARE(boxes.messages.first(), QStringLiteral("refresh failed"));
+    }
+
+    void waitsGoThroughTheSeam() {
+        TSleepRecorder waits;
+        QElapsedTimer t;
+        t.start();
+        Sleep(5000);
+        QVERIFY(t.elapsed() < 1000);
+        QCOMPARE(waits.waits, QVector<int>({5000}));
+    }
+
+    void terminateBeforeTheLoopKeepsItFromRunning() {
+        QVERIFY(!Application()->Terminated());
+        QTimer::singleShot(0, [] { Application()->Terminate(); });
+        QCOMPARE(Application()->Run(), 0);  // ended by the posted Terminate
+        QVERIFY(Application()->Terminated());
+        QCOMPARE(Application()->Run(), 0);  // returns at once now
+    }
+};
+
+VDS_TEST_MAIN(tst_Application)
+#include "tst_Application.moc"

@@ -1,0 +1,214 @@
+// The database layer on a real SQLite file, and the Oracle functions it adds.
+
+#include <QtTest>
+
+#include "Db.h"
+#include "TestSupport.h"
+
+class tst_Db : public QObject {
+    Q_OBJECT
+private:
+    TTempDatabase* db = nullptr;
+
+    QString One(TSQLConnection& c, const QString& sql) {
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(sql);
+        ds.Open();
+        return ds.FieldByName(QStringLiteral("V")).AsString();
+    }
+
+private slots:
+    void initTestCase() {
+        db = new TTempDatabase;
+        db->Load(QStringLiteral(
+            "INSERT INTO AXLE_INFO VALUES ('01', '경부선');"
+            "INSERT INTO AXLE_INFO VALUES ('02', '올림픽대로');"
+            "INSERT INTO AXLE_INFO VALUES ('03', NULL);"
+            "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE) VALUES ('0101', 231, '2');"
+            "INSERT INTO ACCU_TRAF_INFO VALUES ('0101', 1, '2004-06-15 10:00:00', 60, 10, 5, 0);"
+            "INSERT INTO ACCU_TRAF_INFO VALUES ('0101', 2, '2004-06-15 10:00:00', 80, 12, 6, 0);"
+            "INSERT INTO ACCU_TRAF_INFO VALUES ('0101', 3, '2004-06-15 10:00:00', 50, 20, 7, 0);"
+            "INSERT INTO ACCU_TRAF_INFO VALUES ('0101', 4, '2004-06-15 10:00:00', 40, 22, 8, 0);"
+            "INSERT INTO ROAD_LINK_INFO (LINK_ID, IOFL_TYPE) VALUES ('L1', '1');"
+            "INSERT INTO ROAD_LINK_INFO (LINK_ID, IOFL_TYPE) VALUES ('L2', '2');"
+            "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM) VALUES ('0101', 'L1', 1);"
+            "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM) VALUES ('0101', 'L1', 2);"
+            "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM) VALUES ('0101', 'L2', 3);"
+            "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM) VALUES ('0101', 'L2', 4);"));
+    }
+    void cleanupTestCase() { delete db; }
+
+    void connectRunsBeforeConnectEveryTime() {
+        TSQLConnection c;
+        QStringList seen;
+        c.BeforeConnect = [&] {
+            seen << c.Param(QStringLiteral("Database"));
+            c.SetParam(QStringLiteral("Database"), db->Path());
+        };
+        QVERIFY(!c.Connected());
+        c.SetConnected(true);
+        QVERIFY(c.Connected());
+        c.SetConnected(false);
+        QVERIFY(!c.Connected());
+        c.SetParam(QStringLiteral("Database"), QStringLiteral("changed"));
+        c.SetConnected(true);
+        QCOMPARE(seen, QStringList({QString(), QStringLiteral("changed")}));
+        QCOMPARE(c.Param(QStringLiteral("Database")), db->Path());
+    }
+
+    void failedLogOnThrowsAndStaysDisconnected() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), QStringLiteral("/nonexistent/dir/none.db"));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, c.SetConnected(true));
+        QVERIFY(!c.Connected());
+        // The programs never create a database by opening a wrong name.
+        QVERIFY(!QFile::exists(QStringLiteral("/nonexistent/dir/none.db")));
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        c.SetConnected(true);
+        QVERIFY(c.Connected());
+    }
+
+    void relativeNameResolvesAgainstDbDir() {
+        qputenv("VDS_DB_DIR", "/srv/traffic");
+        QCOMPARE(TSQLConnection::ResolveDatabasePath(QStringLiteral("kelnor")),
+                 QStringLiteral("/srv/traffic/kelnor"));
+        QCOMPARE(TSQLConnection::ResolveDatabasePath(QStringLiteral("/abs/kelnor")),
+                 QStringLiteral("/abs/kelnor"));
+        qunsetenv("VDS_DB_DIR");
+        QCOMPARE(TSQLConnection::ResolveDatabasePath(QStringLiteral("kelnor")),
+                 QDir::current().filePath(QStringLiteral("kelnor")));
+    }
+
+    void openingConnectsAndWalksRows() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral("SELECT AXLE_ID, AXLE_NAME FROM AXLE_INFO ORDER BY AXLE_ID "));
+        QVERIFY(!c.Connected());
+        ds.SetActive(true);
+        QVERIFY(c.Connected());
+        QVERIFY(ds.Active());
+        QCOMPARE(ds.RecordCount(), 3);
+        QStringList ids, names;
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            ids << ds.FieldByName(QStringLiteral("AXLE_ID")).AsString();
+            names << ds.FieldByName(QStringLiteral("axle_name")).AsString();
+        }
+        QCOMPARE(ids, QStringList({"01", "02", "03"}));
+        QCOMPARE(names, QStringList({"경부선", "올림픽대로", ""}));  // NULL reads as empty text
+        QVERIFY(ds.FieldByName(QStringLiteral("AXLE_NAME")).AsString().isEmpty());
+        ds.First();
+        QCOMPARE(ds.FieldByName(QStringLiteral("AXLE_ID")).AsInteger(), 1);
+        ds.SetActive(false);
+        QVERIFY(!ds.Active());
+        QVERIFY(c.Connected());  // closing a dataset leaves the connection alone
+    }
+
+    void commandTextRefusedWhileOpen() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral("SELECT 1 V"));
+        ds.Open();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.SetCommandText(QStringLiteral("SELECT 2 V")));
+        QCOMPARE(ds.CommandText(), QStringLiteral("SELECT 1 V"));
+        ds.Close();
+        ds.SetCommandText(QStringLiteral("SELECT 2 V"));
+        ds.Open();
+        QCOMPARE(ds.FieldByName(QStringLiteral("V")).AsInteger(), 2);
+    }
+
+    void failuresLeaveTheDatasetClosed() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral("SELECT NO_SUCH_COLUMN FROM AXLE_INFO"));
+        try {
+            ds.Open();
+            QFAIL("an SQL error must throw");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(e.Message().contains(QStringLiteral("NO_SUCH_COLUMN")), qPrintable(e.Message()));
+        }
+        QVERIFY(!ds.Active());
+        ds.SetCommandText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));  // the next query can run
+        ds.Open();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("AXLE_NAME")));
+        ds.Close();
+        // The programs only read.
+        ds.SetCommandText(QStringLiteral("DELETE FROM AXLE_INFO"));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Open());
+        QVERIFY(!ds.Active());
+    }
+
+    void emptyResultAndConversions() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO WHERE AXLE_ID = 'none'"));
+        ds.Open();
+        QVERIFY(ds.Eof());
+        QCOMPARE(ds.RecordCount(), 0);
+        QCOMPARE(ds.FieldByName(QStringLiteral("AXLE_ID")).AsString(), QString());
+        ds.Close();
+        ds.SetCommandText(QStringLiteral("SELECT 'abc' V, NULL N, 35.0 F, -7 I"));
+        ds.Open();
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("V")).AsInteger());
+        QCOMPARE(ds.FieldByName(QStringLiteral("N")).AsInteger(), 0);
+        QCOMPARE(ds.FieldByName(QStringLiteral("F")).AsString(), QStringLiteral("35"));
+        QCOMPARE(ds.FieldByName(QStringLiteral("I")).AsInteger(), -7);
+    }
+
+    void decode_data() {
+        QTest::addColumn<QString>("expr");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("3 args, match") << "DECODE('1','1','in')" << "in";
+        QTest::newRow("3 args, no match gives NULL") << "DECODE('2','1','in')" << "";
+        QTest::newRow("4 args, default") << "DECODE('3','1','in','other')" << "other";
+        QTest::newRow("first of several matches") << "DECODE('2','1','a','2','b','2','c','z')" << "b";
+        QTest::newRow("NULL expression takes the default") << "DECODE(NULL,'1','a','z')" << "z";
+        QTest::newRow("NULL never matches NULL") << "DECODE(NULL,NULL,'a','z')" << "z";
+        QTest::newRow("text search against a number") << "DECODE(1,'1','in','out')" << "in";
+        QTest::newRow("number search against a text") << "DECODE('2',2,'yes','no')" << "yes";
+        QTest::newRow("texts compare exactly") << "DECODE('1 ','1','a','z')" << "z";
+        QTest::newRow("TO_CHAR of a time stamp") << "TO_CHAR('2004-06-15 13:45:10','YYYY-MM-DD')" << "2004-06-15";
+        QTest::newRow("TO_CHAR of a date") << "TO_CHAR('2004-06-15','YYYY-MM-DD')" << "2004-06-15";
+        QTest::newRow("TO_CHAR with time elements") << "TO_CHAR('2004-06-15 13:45:10','HH24:MI:SS')" << "13:45:10";
+        QTest::newRow("TO_CHAR of NULL") << "TO_CHAR(NULL,'YYYY-MM-DD')" << "";
+    }
+    void decode() {
+        QFETCH(QString, expr);
+        QFETCH(QString, expected);
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        QCOMPARE(One(c, QStringLiteral("SELECT %1 V").arg(expr)), expected);
+    }
+
+    void decodeWithTooFewArgumentsFails() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, One(c, QStringLiteral("SELECT DECODE('1','1') V")));
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, One(c, QStringLiteral("SELECT TO_CHAR('x','YYYY') V")));
+    }
+
+    void decodeOnNumericColumnsAndAverages() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        // Two inflow rows (60, 80) and two outflow rows: the inflow average counts the others as 0.
+        const QString sql = QStringLiteral(
+            "SELECT ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.SPED,0)),2) AS V "
+            "FROM ACCU_TRAF_INFO M, OVD_INFO O, ROAD_LINK_INFO R "
+            "WHERE M.ATC_ID = O.ATC_ID AND M.LANE_NUM = O.LANE_NUM AND O.LINK_ID = R.LINK_ID "
+            "GROUP BY M.DETC_TIME ");
+        QCOMPARE(One(c, sql), QStringLiteral("35"));
+        // LANE_NUM is an integer column: a text search still matches it.
+        QCOMPARE(One(c, QStringLiteral("SELECT DECODE(LANE_NUM,'2','two','other') V FROM ACCU_TRAF_INFO "
+                                       "WHERE LANE_NUM = 2")),
+                 QStringLiteral("two"));
+        // A bare number against a text column is taken as text.
+        QCOMPARE(One(c, QStringLiteral("SELECT COUNT(*) V FROM ATC_INFO WHERE EQUP_TYPE = 2")),
+                 QStringLiteral("1"));
+    }
+};
+
+VDS_TEST_MAIN(tst_Db)
+#include "tst_Db.moc"
