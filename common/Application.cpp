@@ -59,3 +59,10 @@ int TApplication::Run() {
 }
 
 TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+
+void ReportException(const std::exception& e) {
+    if (TApplication* app = Application())
+        app->HandleException(e);
+    else
+        ShowMessage(QString::fromUtf8(e.what()));
+}

@@ -47,3 +47,19 @@ private:
 
 // The running application object.
 TApplication* Application();
+
+// Shows what a handler threw through the application's default handler.
+void ReportException(const std::exception& e);
+
+// Wraps a handler for a widget signal: what it throws goes to the default handler right here,
+// because the widget library is built without exception support and must not be unwound.
+template <class F>
+auto Guarded(F handler) {
+    return [handler = std::move(handler)]() {
+        try {
+            handler();
+        } catch (const std::exception& e) {
+            ReportException(e);
+        }
+    };
+}

@@ -17,6 +17,7 @@
 #include <QVector>
 #include <functional>
 #include <stdexcept>
+#include <exception>
 #include <vector>
 
 class EDatabaseError : public std::runtime_error {
@@ -109,4 +110,24 @@ private:
     QStringList m_fieldNames;  // upper case
     std::vector<QVector<QVariant>> m_rows;
     size_t m_pos = 0;
+};
+
+// Closes a dataset (and logs its connection off, when asked) if the scope is left by an error, so
+// the next query can set its command text and log on afresh.
+class TQueryCleanup {
+public:
+    explicit TQueryCleanup(TSQLClientDataSet& dataSet, bool disconnect = false)
+        : m_dataSet(dataSet), m_disconnect(disconnect), m_exceptions(std::uncaught_exceptions()) {}
+    ~TQueryCleanup() {
+        if (std::uncaught_exceptions() <= m_exceptions) return;
+        m_dataSet.Close();
+        if (m_disconnect && m_dataSet.Connection()) m_dataSet.Connection()->SetConnected(false);
+    }
+    TQueryCleanup(const TQueryCleanup&) = delete;
+    TQueryCleanup& operator=(const TQueryCleanup&) = delete;
+
+private:
+    TSQLClientDataSet& m_dataSet;
+    bool m_disconnect;
+    int m_exceptions;
 };

@@ -1,5 +1,7 @@
 #include "VirtualTree.h"
 
+#include "Application.h"
+
 #include <QApplication>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -181,5 +183,10 @@ void TVirtualStringTree::ItemChanged(QTreeWidgetItem* item, int column) {
         TProgrammatic guard(m_programmatic);
         item->setData(0, kLastStateRole, now);
     }
-    if (m_programmatic == 0 && OnChecked) OnChecked(item);
+    if (m_programmatic != 0 || !OnChecked) return;
+    try {
+        OnChecked(item);
+    } catch (const std::exception& e) {
+        ReportException(e);
+    }
 }

@@ -1,0 +1,11 @@
+#pragma once
+// Small text rules the windows share. Any thread.
+
+#include <QString>
+
+// Removes blanks and control characters (everything up to U+0020) at both ends.
+QString Trim(const QString& text);
+
+// A value spliced into SQL between single quotes: each quote doubled, so a normal value reads as
+// it is and no typed value can change the statement.
+QString SqlQuoted(const QString& value);

@@ -1,0 +1,283 @@
+#include "ControllerTree.h"
+
+#include "Application.h"
+#include "Check.h"
+#include "DebugFrm.h"
+#include "OracleDM.h"
+#include "Text.h"
+
+QString AxisListSql() {
+    return QStringLiteral("SELECT AXLE_ID, AXLE_NAME ") + QStringLiteral("FROM AXLE_INFO ") +
+           QStringLiteral("ORDER BY AXLE_NAME ");
+}
+
+QString AxisControllersSql(const QString& equpType, const QString& axleId) {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("L.LINK_ID LINK_ID, ") +
+           QStringLiteral("S.SPOT_ID SPOT_ID, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
+           QStringLiteral("T.ATC_ID ATC_ID ") + QStringLiteral("FROM ROAD_LINK_INFO L, ") +
+           QStringLiteral("  OVD_INFO O, ") + QStringLiteral("  ATC_INFO T, ") +
+           QStringLiteral("  SPOT_INFO S ") + QStringLiteral("WHERE L.AXLE_ID = '") +
+           SqlQuoted(axleId) + QStringLiteral("' ") + QStringLiteral("AND L.LINK_ID=O.LINK_ID ") +
+           QStringLiteral("AND O.ATC_ID=T.ATC_ID ") + QStringLiteral("AND T.EQUP_TYPE = '") +
+           SqlQuoted(equpType) + QStringLiteral("' ") + QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ");
+}
+
+QString ResrListSql() {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("RESR_SPOT_ID, RESR_NAME ") +
+           QStringLiteral("FROM RESR_SPOT_INFO ") + QStringLiteral("WHERE RESR_GRUP_NUM='0' ") +
+           QStringLiteral("ORDER BY RESR_NAME ");
+}
+
+QString ResrControllersSql(const QString& equpType, const QString& resrSpotId) {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("S.SPOT_ID SPOT_ID, ") +
+           QStringLiteral("S.SPOT_NAME SPOT_NAME, ") + QStringLiteral("A.ATC_ID ATC_ID ") +
+           QStringLiteral("FROM RESR_SPOT_CONF_INFO C, ") + QStringLiteral("  SPOT_INFO S, ") +
+           QStringLiteral("  ATC_INFO A ") + QStringLiteral("WHERE C.RESR_GRUP_NUM='0' ") +
+           QStringLiteral("AND C.RESR_SPOT_ID='") + SqlQuoted(resrSpotId) + QStringLiteral("' ") +
+           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") + QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") +
+           QStringLiteral("AND A.EQUP_TYPE = '") + SqlQuoted(equpType) + QStringLiteral("' ");
+}
+
+QString OvdCountSql(const QString& atcId, int ioflType) {
+    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
+           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O, ") +
+           QStringLiteral("ROAD_LINK_INFO R ") + QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("AND R.LINK_ID = O.LINK_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
+           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
+           (ioflType == 1 ? QStringLiteral("AND R.IOFL_TYPE = 1 ") : QStringLiteral("AND R.IOFL_TYPE = 2 ")) +
+           QStringLiteral("AND A.ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
+}
+
+QString LoopDetCountSql(const QString& atcId) {
+    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
+           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O ") +
+           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
+           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
+           QStringLiteral("AND A.ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
+}
+
+QString AxisAndCtlNoSql(const QString& atcId) {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("X.AXLE_NAME AXLE_NAME1, ") +
+           QStringLiteral("A.ATC_NUM ATC_NUM1, ") + QStringLiteral("A.ATC_ID, ") +
+           QStringLiteral("O.LINK_ID, ") + QStringLiteral("X.AXLE_ID ") +
+           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("\tOVD_INFO O, ") +
+           QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("\tAXLE_INFO X ") +
+           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") + QStringLiteral("AND O.LINK_ID = R.LINK_ID ") +
+           QStringLiteral("AND R.AXLE_ID = X.AXLE_ID ") + QStringLiteral("AND A.ATC_ID = '") +
+           SqlQuoted(atcId) + QStringLiteral("'") + QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
+}
+
+namespace {
+QString Field(TSQLClientDataSet& ds, const char* name) {
+    return ds.FieldByName(QString::fromLatin1(name)).AsString();
+}
+}  // namespace
+
+TControllerTree::TControllerTree(TVirtualStringTree* leafTree, const TDetailStrip& strip)
+    : m_tree(leafTree), m_strip(strip) {
+    m_tree->SetCheckSupport(true);
+    m_tree->OnGetText = [this](PVirtualNode node) { return LeafTreeGetText(node); };
+    m_tree->OnChecked = [this](PVirtualNode node) { LeafTreeChecked(node); };
+}
+
+void TControllerTree::Build() {
+    try {
+        InitControllerTree();
+        LoadAxisNodes();
+        LoadResrNodes();
+        ExpandControllerTree();
+    } catch (const std::exception& e) {
+        ReportException(e);
+    }
+}
+
+PVirtualNode TControllerTree::AddRecord(PVirtualNode parent, std::unique_ptr<data> record) {
+    return m_tree->AddChild(parent, std::move(record));
+}
+
+void TControllerTree::InitControllerTree() {
+    m_tree->Clear();
+    auto fixed = [](const char* name) {
+        auto r = std::make_unique<data>();
+        r->strName = QString::fromUtf8(name);
+        return r;
+    };
+    pRootNode = AddRecord(nullptr, fixed("교통량 수집 제어기"));
+    pAxisBranch = AddRecord(pRootNode, fixed("축별"));
+    pResrBranch = AddRecord(pRootNode, fixed("조사지점군별"));
+}
+
+void TControllerTree::LoadAxisNodes() {
+    TSQLClientDataSet& ds = dmOracle->dsAxis;
+    TQueryCleanup cleanup(ds, true);
+    ds.SetCommandText(AxisListSql());
+    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
+    if (!ds.Active()) ds.SetActive(true);
+    if (ds.RecordCount() > 0) {
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            auto r = std::make_unique<data>();
+            r->strID = QStringLiteral("1");
+            r->strParentID = Trim(Field(ds, "AXLE_ID"));
+            r->strAXLE_NAME = Trim(Field(ds, "AXLE_NAME"));
+            r->strName = r->strAXLE_NAME;
+            const QString axleId = r->strParentID;
+            PVirtualNode axisNode = AddRecord(pAxisBranch, std::move(r));
+            LoadAxisControllers(QStringLiteral("2"), axleId, axisNode);
+        }
+    }
+    dmOracle->vdsConnection.SetConnected(false);
+    ds.SetActive(false);
+}
+
+void TControllerTree::LoadAxisControllers(const QString& equpType, const QString& axleId,
+                                          PVirtualNode axisNode) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds, true);
+    ds.SetCommandText(AxisControllersSql(equpType, axleId));
+    auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
+    debug->SetDebugText(ds.CommandText());
+    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
+    if (!ds.Active()) ds.SetActive(true);
+    const data* axis = m_tree->GetNodeDataAs<data>(axisNode);
+    if (ds.RecordCount() > 0) {
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            auto r = std::make_unique<data>(*axis);
+            r->strLINK_ID = Trim(Field(ds, "LINK_ID"));
+            r->strSPOT_ID = Trim(Field(ds, "SPOT_ID"));
+            r->strSPOT_NAME = Trim(Field(ds, "SPOT_NAME"));
+            r->strATC_ID = Trim(Field(ds, "ATC_ID"));
+            r->strName = r->strSPOT_NAME;
+            PVirtualNode leaf = AddRecord(axisNode, std::move(r));
+            m_tree->SetCheckType(leaf, ctCheckBox);
+            m_tree->SetCheckState(leaf, csUncheckedNormal);
+        }
+    }
+    dmOracle->vdsConnection.SetConnected(false);
+    ds.SetActive(false);
+}
+
+void TControllerTree::LoadResrNodes() {
+    TSQLClientDataSet& ds = dmOracle->dsPoint;
+    TQueryCleanup cleanup(ds, true);
+    ds.SetCommandText(ResrListSql());
+    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
+    if (!ds.Active()) ds.SetActive(true);
+    if (ds.RecordCount() > 0) {
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            auto r = std::make_unique<data>();
+            r->strID = QStringLiteral("2");
+            r->strRESR_SPOT_ID = Trim(Field(ds, "RESR_SPOT_ID"));
+            r->strRESR_NAME = Trim(Field(ds, "RESR_NAME"));
+            r->strName = r->strRESR_NAME;
+            const QString resrSpotId = r->strRESR_SPOT_ID;
+            PVirtualNode groupNode = AddRecord(pResrBranch, std::move(r));
+            LoadResrControllers(QStringLiteral("2"), resrSpotId, groupNode);
+        }
+    }
+    dmOracle->vdsConnection.SetConnected(false);
+    ds.SetActive(false);
+}
+
+void TControllerTree::LoadResrControllers(const QString& equpType, const QString& resrSpotId,
+                                          PVirtualNode groupNode) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery2;
+    TQueryCleanup cleanup(ds, true);
+    ds.SetCommandText(ResrControllersSql(equpType, resrSpotId));
+    auto* debug = new TfrmDebug();
+    debug->SetDebugText(ds.CommandText());
+    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
+    if (!ds.Active()) ds.SetActive(true);
+    const data* group = m_tree->GetNodeDataAs<data>(groupNode);
+    if (ds.RecordCount() > 0) {
+        for (ds.First(); !ds.Eof(); ds.Next()) {
+            auto r = std::make_unique<data>(*group);
+            r->strSPOT_ID = Trim(Field(ds, "SPOT_ID"));
+            r->strSPOT_NAME = Trim(Field(ds, "SPOT_NAME"));
+            r->strATC_ID = Trim(Field(ds, "ATC_ID"));
+            r->strName = r->strSPOT_NAME;
+            PVirtualNode leaf = AddRecord(groupNode, std::move(r));
+            m_tree->SetCheckType(leaf, ctCheckBox);
+            m_tree->SetCheckState(leaf, csUncheckedNormal);
+        }
+    }
+    dmOracle->vdsConnection.SetConnected(false);
+    ds.SetActive(false);
+}
+
+void TControllerTree::ExpandControllerTree() { m_tree->FullExpand(pRootNode); }
+
+QString TControllerTree::LeafTreeGetText(PVirtualNode node) const {
+    const data* r = m_tree->GetNodeDataAs<data>(node);
+    return r ? r->strName : QString();
+}
+
+void TControllerTree::UncheckChildren(PVirtualNode node) {
+    for (PVirtualNode child = m_tree->GetFirstChild(node); child; child = m_tree->GetNextSibling(child)) {
+        m_tree->SetCheckState(child, csUncheckedNormal);
+        UncheckChildren(child);
+    }
+}
+
+void TControllerTree::LeafTreeChecked(PVirtualNode node) {
+    UncheckChildren(pRootNode);
+    m_tree->Repaint();
+    m_tree->SetCheckState(node, csCheckedNormal);
+    const data* pData = m_tree->GetNodeDataAs<data>(node);
+    auto copy = std::make_unique<data>(*pData);
+    copy->strParentID.clear();
+    copy->strSpare.clear();
+    m_curSel = std::move(copy);
+    ShowControllerInfo(pData);
+    if (OnSelected) OnSelected(pData);
+}
+
+void TControllerTree::ShowControllerInfo(const data* pSelData) {
+    m_strip.lblAxisNo->clear();
+    m_strip.lblCtlNo->clear();
+    m_strip.lblDetDir->clear();
+    m_strip.lblLoopDetCnt->clear();
+    VDS_CHECK(pSelData != NULL);
+    const int branch = pSelData->strID.toInt();
+    if (branch == 1) {
+        m_strip.lblAxisNo->setText(pSelData->strAXLE_NAME);
+        // Neither controller query selects the number; the axis-and-number query has it.
+        m_strip.lblCtlNo->setText(ReadAxisAndCtlNo(pSelData->strATC_ID).second);
+    } else if (branch == 2) {
+        ShowAxisAndCtlNo(pSelData->strATC_ID);
+    }
+    m_strip.lblDetDir->setText(QStringLiteral("유입 : ") + GetOvdCount(pSelData->strATC_ID, 1) +
+                               QStringLiteral(", 유출 : ") + GetOvdCount(pSelData->strATC_ID, 2));
+    m_strip.lblLoopDetCnt->setText(GetLoopDetCount(pSelData->strATC_ID));
+}
+
+QString TControllerTree::ReadCount(const QString& sql) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds);
+    ds.SetCommandText(sql);
+    if (!ds.Active()) ds.SetActive(true);
+    const QString count = Field(ds, "OVD_CNT");
+    ds.SetActive(false);
+    return count;
+}
+
+QString TControllerTree::GetOvdCount(const QString& atcId, int ioflType) {
+    return ReadCount(OvdCountSql(atcId, ioflType));
+}
+
+QString TControllerTree::GetLoopDetCount(const QString& atcId) { return ReadCount(LoopDetCountSql(atcId)); }
+
+std::pair<QString, QString> TControllerTree::ReadAxisAndCtlNo(const QString& atcId) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds);
+    ds.SetCommandText(AxisAndCtlNoSql(atcId));
+    if (!ds.Active()) ds.SetActive(true);
+    std::pair<QString, QString> result(Field(ds, "AXLE_NAME1"), Field(ds, "ATC_NUM1"));
+    ds.SetActive(false);
+    return result;
+}
+
+void TControllerTree::ShowAxisAndCtlNo(const QString& atcId) {
+    const auto [axis, number] = ReadAxisAndCtlNo(atcId);
+    m_strip.lblAxisNo->setText(axis);
+    m_strip.lblCtlNo->setText(number);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The controller tree every command window carries on its left, with the detail strip above its
+// work area: VDS controllers listed under each road axis and under each survey-point group;
+// ticking one makes it the window's only selection. Each window owns one instance.
+// Main thread only.
+
+#include <QLabel>
+#include <functional>
+#include <memory>
+
+#include "VirtualTree.h"
+
+// The record of every node.
+struct data : TNodeRecord {
+    QString strID;  // "1" axis branch, "2" survey-point-group branch
+    QString strName;
+    QString strParentID;
+    QString strAXLE_NAME;
+    QString strLINK_ID;
+    QString strRESR_SPOT_ID;
+    QString strRESR_NAME;
+    QString strSPOT_ID;
+    QString strSPOT_NAME;
+    QString strATC_ID;
+    QString strATC_NUM;
+    QString strSpare;
+};
+
+struct TDetailStrip {
+    QLabel* lblAxisNo = nullptr;
+    QLabel* lblCtlNo = nullptr;
+    QLabel* lblDetDir = nullptr;
+    QLabel* lblLoopDetCnt = nullptr;
+};
+
+// The SQL texts, as the tree runs them.
+QString AxisListSql();
+QString AxisControllersSql(const QString& equpType, const QString& axleId);
+QString ResrListSql();
+QString ResrControllersSql(const QString& equpType, const QString& resrSpotId);
+QString OvdCountSql(const QString& atcId, int ioflType);
+QString LoopDetCountSql(const QString& atcId);
+QString AxisAndCtlNoSql(const QString& atcId);
+
+class TControllerTree {
+public:
+    TControllerTree(TVirtualStringTree* leafTree, const TDetailStrip& strip);
+
+    // Runs after a tick has made the selection (the parameter window reloads its groups).
+    std::function<void(const data* pData)> OnSelected;
+
+    // The building steps, in order; Build runs them for the window's creation handler and shows
+    // a database error like any handler's, leaving the nodes added so far.
+    void Build();
+    void InitControllerTree();
+    void LoadAxisNodes();
+    void LoadResrNodes();
+    void ExpandControllerTree();
+    void LoadAxisControllers(const QString& equpType, const QString& axleId, PVirtualNode axisNode);
+    void LoadResrControllers(const QString& equpType, const QString& resrSpotId, PVirtualNode groupNode);
+
+    QString LeafTreeGetText(PVirtualNode node) const;
+    void LeafTreeChecked(PVirtualNode node);
+    void UncheckChildren(PVirtualNode node);
+
+    void ShowControllerInfo(const data* pSelData);
+    QString GetOvdCount(const QString& atcId, int ioflType);
+    QString GetLoopDetCount(const QString& atcId);
+    void ShowAxisAndCtlNo(const QString& atcId);
+
+    // The window's own copy of the ticked controller's record; null until the first tick.
+    const data* pCurSel() const { return m_curSel.get(); }
+
+    TVirtualStringTree* LeafTree() const { return m_tree; }
+    PVirtualNode pRootNode = nullptr;
+    PVirtualNode pAxisBranch = nullptr;
+    PVirtualNode pResrBranch = nullptr;
+
+private:
+    PVirtualNode AddRecord(PVirtualNode parent, std::unique_ptr<data> record);
+    // Runs the axis-and-number query; returns the first row's axis name and controller number.
+    std::pair<QString, QString> ReadAxisAndCtlNo(const QString& atcId);
+    QString ReadCount(const QString& sql);
+
+    TVirtualStringTree* m_tree;
+    TDetailStrip m_strip;
+    std::unique_ptr<data> m_curSel;
+};
