@@ -5,6 +5,7 @@
 
 #include "Application.h"
 #include "MdiWindows.h"
+#include "ParamSet.h"
 #include "UiHooks.h"
 #include "about.h"
 #include "ui_main.h"
@@ -34,12 +35,12 @@ void TMainForm::FormCreate(const QStringList& args) {
 }
 
 void TMainForm::ConnectActions() {
-    connect(ui->mnuParamSet, &QAction::triggered, this, &TMainForm::mnuParamSetClick);
-    connect(ui->mnuRemoteCtl, &QAction::triggered, this, &TMainForm::mnuRemoteCtlClick);
-    connect(ui->mnuInfoReq, &QAction::triggered, this, &TMainForm::mnuInfoReqClick);
-    connect(ui->actParamSet, &QAction::triggered, this, &TMainForm::actParamSetExecute);
-    connect(ui->FileExit1, &QAction::triggered, this, &TMainForm::FileExit1Execute);
-    connect(ui->HelpAbout1, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
+    connect(ui->mnuParamSet, &QAction::triggered, this, Guarded([this] { mnuParamSetClick(); }));
+    connect(ui->mnuRemoteCtl, &QAction::triggered, this, Guarded([this] { mnuRemoteCtlClick(); }));
+    connect(ui->mnuInfoReq, &QAction::triggered, this, Guarded([this] { mnuInfoReqClick(); }));
+    connect(ui->actParamSet, &QAction::triggered, this, Guarded([this] { actParamSetExecute(); }));
+    connect(ui->FileExit1, &QAction::triggered, this, Guarded([this] { FileExit1Execute(); }));
+    connect(ui->HelpAbout1, &QAction::triggered, this, Guarded([this] { HelpAbout1Execute(); }));
     connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
     connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
             [this] { TileHorizontally(ui->mdiArea); });
@@ -68,7 +69,11 @@ QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
     return sub;
 }
 
-void TMainForm::mnuParamSetClick() {}
+void TMainForm::mnuParamSetClick() {
+    if (!bCanOpenParamSet) return;
+    AddMdiChild(new TfrmParamSet());
+    bCanOpenParamSet = false;
+}
 
 void TMainForm::mnuRemoteCtlClick() {}
 
