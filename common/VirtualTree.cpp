@@ -3,6 +3,7 @@
 #include "Application.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
@@ -45,6 +46,11 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     setHeaderHidden(true);
     setUniformRowHeights(true);
+    // A narrow tree scrolls sideways rather than cutting names short.
+    setIndentation(12);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(this, &QTreeWidget::itemChanged, this, &TVirtualStringTree::ItemChanged);
 }
 
