@@ -3,12 +3,17 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "Application.h"
 #include "Check.h"
+#include "CommandExchange.h"
+#include "Convert.h"
+#include "Link.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
+#include "WorkThread.h"
 #include "ui_ParamSet.h"
 
 QString ParamGroupSql(const QString& atcId, int paraIndex) {
@@ -42,19 +47,238 @@ int ExpectedLength(int paraIndex) {
             return -1;
     }
 }
+constexpr int kWorkIntervalMs = 200;
+constexpr int kUploadWaitMs = 1000;
+constexpr int kUploadOpcode = 15;
+constexpr int kLengthStepCm = 10;
+
+// A typed value the controller cannot take; the operator is told, nothing is sent.
+class EValueRefused : public std::runtime_error {
+public:
+    explicit EValueRefused(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+unsigned char LowByte(const QString& text) { return static_cast<unsigned char>(StrToInt(text) & 0xFF); }
+
+// Keeps a button disabled for the time of a work routine, whichever way it ends.
+class TButtonHold {
+public:
+    explicit TButtonHold(QPushButton* button) : m_button(button) {
+        if (m_button) m_button->setEnabled(false);
+    }
+    ~TButtonHold() {
+        if (m_button) m_button->setEnabled(true);
+    }
+
+private:
+    QPushButton* m_button;
+};
+
 bool Decodable(int paraIndex) {
     return (paraIndex >= 1 && paraIndex <= 6) || (paraIndex >= 12 && paraIndex <= 14);
 }
 }  // namespace
 
+struct TfrmParamSet::TGroup {
+    int index;
+    QPushButton* up;
+    QPushButton* dn;
+    bool dnDisabled;  // the DN button is held disabled during its exchange
+    QString text;     // the group's name in the result messages
+};
+
 TfrmParamSet::TfrmParamSet(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmParamSet) {
     ui->setupUi(this);
+    m_groups = {
+        {1, ui->btnLoopUp, ui->btnLoopDn, false, QStringLiteral("루프검지기 설정")},
+        {2, ui->btnSpdUp, ui->btnSpdDn, false, QStringLiteral("속도루프 설정")},
+        {3, ui->btnTraVolColTermUp, ui->btnTraVolColTermDn, true, QStringLiteral("교통량 수집 주기")},
+        {4, ui->btnCarRespTimeDefUp, ui->btnCarRespTimeDefDn, true, QStringLiteral("차량 감응시간 정의")},
+        {5, ui->btnSpdCatUp, ui->btnSpdCatDn, false, QStringLiteral("속도 카테고리 분류")},
+        {6, ui->btnCarLenUp, ui->btnCarLenDn, true, QStringLiteral("차량길이 카테고리 분류")},
+        {12, ui->btnTraVolUpLimitUp, ui->btnTraVolUpLimitDn, true, QStringLiteral("교통량 상한치 설정")},
+        {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true, QStringLiteral("차량속도 상한치 설정")},
+        {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true, QStringLiteral("차량길이 상한치 설정")},
+    };
     setAttribute(Qt::WA_DeleteOnClose);
     m_tree = std::make_unique<TControllerTree>(
         ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
     m_tree->OnSelected = [this](const ::data* pData) { LoadAllParamGroups(pData); };
-    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    ConnectButtons();
     FormCreate();
+}
+
+void TfrmParamSet::ConnectButtons() {
+    const std::pair<QPushButton*, void (TfrmParamSet::*)()> handlers[] = {
+        {ui->btnClose, &TfrmParamSet::btnCloseClick},
+        {ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick},
+        {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
+        {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick},
+        {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
+        {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick},
+        {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
+        {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick},
+        {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
+        {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
+        {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
+        {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
+        {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
+        {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
+        {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
+        {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
+        {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
+        {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
+        {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick},
+    };
+    for (const auto& [button, handler] : handlers)
+        connect(button, &QPushButton::clicked, this, Guarded([this, handler = handler] { (this->*handler)(); }));
+}
+
+// Each button only starts its routine: it runs 200 ms later, and not at all once the window is gone.
+void TfrmParamSet::btnLoopUpClick() { StartWork(this, kWorkIntervalMs, [this] { LoopUpWork(); }); }
+void TfrmParamSet::btnLoopDnClick() { StartWork(this, kWorkIntervalMs, [this] { LoopDnWork(); }); }
+void TfrmParamSet::btnSpdUpClick() { StartWork(this, kWorkIntervalMs, [this] { SpdUpWork(); }); }
+void TfrmParamSet::btnSpdDnClick() { StartWork(this, kWorkIntervalMs, [this] { SpdDnWork(); }); }
+void TfrmParamSet::btnSpdCatUpClick() { StartWork(this, kWorkIntervalMs, [this] { SpdCatUpWork(); }); }
+void TfrmParamSet::btnSpdCatDnClick() { StartWork(this, kWorkIntervalMs, [this] { SpdCatDnWork(); }); }
+void TfrmParamSet::btnCarLenUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpWork(); }); }
+void TfrmParamSet::btnCarLenDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenDnWork(); }); }
+void TfrmParamSet::btnCarLenUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpLimitUpWork(); }); }
+void TfrmParamSet::btnCarLenUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpLimitDnWork(); }); }
+void TfrmParamSet::btnTraVolUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolUpLimitUpWork(); }); }
+void TfrmParamSet::btnTraVolUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolUpLimitDnWork(); }); }
+void TfrmParamSet::btnCarSpdUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarSpdUpLimitUpWork(); }); }
+void TfrmParamSet::btnCarSpdUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarSpdUpLimitDnWork(); }); }
+void TfrmParamSet::btnTraVolColTermUpClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolColTermUpWork(); }); }
+void TfrmParamSet::btnTraVolColTermDnClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolColTermDnWork(); }); }
+void TfrmParamSet::btnCarRespTimeDefUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarRespTimeDefUpWork(); }); }
+void TfrmParamSet::btnCarRespTimeDefDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarRespTimeDefDnWork(); }); }
+
+const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
+    for (const TGroup& g : m_groups)
+        if (g.index == paraIndex) return g;
+    throw TCheckError("known parameter index", __FILE__, __LINE__);
+}
+
+void TfrmParamSet::UploadWork(int paraIndex) {
+    const TGroup& g = Group(paraIndex);
+    TButtonHold hold(g.up);
+    if (!pCurSel()) {
+        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+        return;
+    }
+    const QString strAtcId = pCurSel()->strATC_ID;
+    VDS_CHECK(strAtcId != "");
+    switch (RunCommandExchange(nSocket, strAtcId, kUploadOpcode, paraIndex)) {
+        case TExchangeResult::ConnectFailed:
+            ShowMessage(QStringLiteral("서버연결 실패"));
+            return;
+        case TExchangeResult::Accepted:
+            ShowMessage(g.text + QStringLiteral(" UPLOAD success"));
+            Sleep(kUploadWaitMs);
+            ClearParamGroup(static_cast<unsigned>(paraIndex));
+            LoadParamGroup(pCurSel(), paraIndex);
+            return;
+        case TExchangeResult::Refused:
+            ShowMessage(g.text + QStringLiteral(" UPLOAD fail "));
+            return;
+    }
+}
+
+void TfrmParamSet::DownloadWork(int paraIndex) {
+    const TGroup& g = Group(paraIndex);
+    TButtonHold hold(g.dnDisabled ? g.dn : nullptr);
+    if (!pCurSel()) {
+        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+        return;
+    }
+    const QString strAtcId = pCurSel()->strATC_ID;
+    VDS_CHECK(strAtcId != "");
+    TExchangeResult result;
+    try {
+        result = RunCommandExchange(nSocket, strAtcId, kParameterDownloadOpcode, paraIndex,
+                                    [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
+    } catch (const EValueRefused& e) {
+        ShowMessage(QString::fromStdString(e.what()));
+        return;
+    }
+    switch (result) {
+        case TExchangeResult::ConnectFailed:
+            ShowMessage(QStringLiteral("서버연결 실패"));
+            return;
+        case TExchangeResult::Accepted:
+            ShowMessage(g.text + QStringLiteral(" DOWNLOAD success"));
+            return;
+        case TExchangeResult::Refused:
+            ShowMessage(paraIndex == 5 ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
+                                       : g.text + QStringLiteral(" DOWNLOAD fail "));
+            return;
+    }
+}
+
+void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
+    switch (paraIndex) {
+        case 1: {
+            // The loop number is in the name; loop 1 goes to the top bit of byte 4.
+            int flags[32] = {};
+            for (QObject* child : ui->grpLoop->children())
+                if (auto* box = qobject_cast<QCheckBox*>(child); box && box->isChecked())
+                    flags[StrToInt(box->objectName().mid(7, 2)) - 1] = 1;
+            for (int j = kFrameData; j <= kFrameData + 3; ++j)
+                for (int m = 7; m >= 0; --m)
+                    set_frame_bits(frame, j, 7 - m, 1, static_cast<unsigned>(flags[8 * (j - kFrameData) + m]));
+            return;
+        }
+        case 2: {
+            int flags[32] = {};
+            for (QObject* child : ui->grpSpd->children())
+                if (auto* box = qobject_cast<QCheckBox*>(child); box && box->isChecked())
+                    flags[StrToInt(box->objectName().mid(6, 2)) - 1] = 1;
+            for (int k = 0; k < 32; ++k) frame[kFrameData + k] = static_cast<unsigned char>(flags[k]);
+            return;
+        }
+        case 3:
+            frame[kFrameData] = LowByte(ui->edTraCollTerm->text());
+            return;
+        case 4:
+            frame[kFrameData] = LowByte(ui->edCarExist->text());
+            frame[kFrameData + 1] = LowByte(ui->edCarNoExist->text());
+            return;
+        case 5: {
+            unsigned char values[12] = {};
+            for (QObject* child : ui->grpSpdCat->children()) {
+                auto* ed = qobject_cast<QLineEdit*>(child);
+                if (!ed || ed->objectName().mid(5, 1) != QLatin1String("T")) continue;
+                values[StrToInt(ed->objectName().mid(6, 2)) - 1] = LowByte(ed->text());
+            }
+            std::copy(values, values + 12, frame + kFrameData);
+            return;
+        }
+        case 6:
+            // Length bounds are kept in cm up to four digits; a byte carries them in 10 cm steps.
+            for (int k = 1; k <= 3; ++k) {
+                QLineEdit* ed = findChild<QLineEdit*>(Name("edCarCatT%02d", k));
+                const int cm = StrToInt(ed->text());
+                if (cm < 0 || cm > 255 * kLengthStepCm || cm % kLengthStepCm != 0)
+                    throw EValueRefused(QStringLiteral("차종 분류 #%1 상한 %2 cm는 보낼 수 없습니다 "
+                                                       "(0 ~ 2550 cm, 10 cm 단위)")
+                                            .arg(k)
+                                            .arg(cm));
+                frame[kFrameData + k - 1] = static_cast<unsigned char>(cm / kLengthStepCm);
+            }
+            return;
+        case 12:
+            frame[kFrameData] = LowByte(ui->edTraVolUpLimit->text());
+            return;
+        case 13:
+            frame[kFrameData] = LowByte(ui->edVelUpLimit->text());
+            return;
+        case 14:
+            frame[kFrameData] = LowByte(ui->edCarLenUpLimit->text());
+            return;
+        default:
+            return;
+    }
 }
 
 TfrmParamSet::~TfrmParamSet() = default;
@@ -68,7 +292,7 @@ void TfrmParamSet::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmParamSet::FormClose() {}
+void TfrmParamSet::FormClose() { tcp_close(nSocket); }
 
 void TfrmParamSet::UntickAll(QGroupBox* group) {
     for (QObject* child : group->children())

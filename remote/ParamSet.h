@@ -4,6 +4,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "ControllerTree.h"
 
@@ -30,10 +31,60 @@ public:
 
     void btnCloseClick();
 
+    // The UP and DN buttons: each starts its work routine 200 ms later on the main thread.
+    void btnLoopUpClick();
+    void btnLoopDnClick();
+    void btnSpdUpClick();
+    void btnSpdDnClick();
+    void btnSpdCatUpClick();
+    void btnSpdCatDnClick();
+    void btnCarLenUpClick();
+    void btnCarLenDnClick();
+    void btnCarLenUpLimitUpClick();
+    void btnCarLenUpLimitDnClick();
+    void btnTraVolUpLimitUpClick();
+    void btnTraVolUpLimitDnClick();
+    void btnCarSpdUpLimitUpClick();
+    void btnCarSpdUpLimitDnClick();
+    void btnTraVolColTermUpClick();
+    void btnTraVolColTermDnClick();
+    void btnCarRespTimeDefUpClick();
+    void btnCarRespTimeDefDnClick();
+
+    void LoopUpWork() { UploadWork(1); }
+    void LoopDnWork() { DownloadWork(1); }
+    void SpdUpWork() { UploadWork(2); }
+    void SpdDnWork() { DownloadWork(2); }
+    void SpdCatUpWork() { UploadWork(5); }
+    void SpdCatDnWork() { DownloadWork(5); }
+    void CarLenUpWork() { UploadWork(6); }
+    void CarLenDnWork() { DownloadWork(6); }
+    void CarLenUpLimitUpWork() { UploadWork(14); }
+    void CarLenUpLimitDnWork() { DownloadWork(14); }
+    void TraVolUpLimitUpWork() { UploadWork(12); }
+    void TraVolUpLimitDnWork() { DownloadWork(12); }
+    void CarSpdUpLimitUpWork() { UploadWork(13); }
+    void CarSpdUpLimitDnWork() { DownloadWork(13); }
+    void TraVolColTermUpWork() { UploadWork(3); }
+    void TraVolColTermDnWork() { DownloadWork(3); }
+    void CarRespTimeDefUpWork() { UploadWork(4); }
+    void CarRespTimeDefDnWork() { DownloadWork(4); }
+
+    // The socket of the newest exchange (-1 once it is released).
+    int nSocket = 0;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    struct TGroup;
+    const TGroup& Group(int paraIndex) const;
+    void ConnectButtons();
+    void UploadWork(int paraIndex);
+    void DownloadWork(int paraIndex);
+    // Writes the group's download data after the frame header; throws when an edit does not
+    // hold a number the controller can take.
+    void WriteDownloadData(int paraIndex, unsigned char* frame);
     void FormCreate();
     void FormClose();
     void LoadAllParamGroups(const ::data* pData);
@@ -45,4 +96,5 @@ private:
 
     std::unique_ptr<Ui::TfrmParamSet> ui;
     std::unique_ptr<TControllerTree> m_tree;
+    std::vector<TGroup> m_groups;
 };

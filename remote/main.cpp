@@ -5,7 +5,9 @@
 
 #include "Application.h"
 #include "MdiWindows.h"
+#include "InfoReq.h"
 #include "ParamSet.h"
+#include "RemoteCtrl.h"
 #include "UiHooks.h"
 #include "about.h"
 #include "ui_main.h"
@@ -75,9 +77,17 @@ void TMainForm::mnuParamSetClick() {
     bCanOpenParamSet = false;
 }
 
-void TMainForm::mnuRemoteCtlClick() {}
+void TMainForm::mnuRemoteCtlClick() {
+    if (!bCanOpenRemoteCtrl) return;
+    AddMdiChild(new TfrmRemoteCtrl());
+    bCanOpenRemoteCtrl = false;
+}
 
-void TMainForm::mnuInfoReqClick() {}
+void TMainForm::mnuInfoReqClick() {
+    if (!bCanOpenInfoReq) return;
+    AddMdiChild(new TfrmInfoReq());
+    bCanOpenInfoReq = false;
+}
 
 void TMainForm::actParamSetExecute() { mnuParamSetClick(); }
 

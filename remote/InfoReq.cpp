@@ -1,0 +1,130 @@
+#include "InfoReq.h"
+
+#include <QCloseEvent>
+
+#include "Application.h"
+#include "Check.h"
+#include "CommandExchange.h"
+#include "Grid.h"
+#include "Link.h"
+#include "OracleDM.h"
+#include "Text.h"
+#include "UiHooks.h"
+#include "ui_InfoReq.h"
+
+namespace {
+constexpr int kAccuTrafOpcode = 5;
+constexpr int kArrivalWaitMs = 5000;
+const char* const kColumns[] = {"ROAD_NUM", "ATC_NUM", "SPOT_LOCA", "DETC_TIME", "ISPED",
+                                "ITRAF",    "IOCCURATE", "OSPED", "OTRAF",    "OOCCURATE"};
+
+// Switches the grid's redraw back on however the fill ends.
+class TRedrawOff {
+public:
+    explicit TRedrawOff(TfpSpread* grid) : m_grid(grid) { m_grid->SetReDraw(false); }
+    ~TRedrawOff() { m_grid->SetReDraw(true); }
+
+private:
+    TfpSpread* m_grid;
+};
+}  // namespace
+
+QString AccuTrafSql(const QString& atcId) {
+    return QStringLiteral("SELECT R.ROAD_NUM ROAD_NUM, A.ATC_NUM ATC_NUM, ") +
+           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, M.DETC_TIME DETC_TIME, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.SPED,0)),2) AS ISPED, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.TRAF,0)),2) AS ITRAF, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.OCCU_RATE,0)),2) AS IOCCURATE, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.SPED,0)),2) AS OSPED, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.TRAF,0)),2) AS OTRAF, ") +
+           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.OCCU_RATE,0)),2) AS OOCCURATE ") +
+           QStringLiteral("FROM ACCU_TRAF_INFO M, ") + QStringLiteral("\tOVD_INFO O, ") +
+           QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("     \tATC_INFO A, ") +
+           QStringLiteral("     \tSPOT_INFO S ") + QStringLiteral("WHERE M.ATC_ID = A.ATC_ID ") +
+           QStringLiteral("  AND A.SET_SPOT_ID = S.SPOT_ID ") + QStringLiteral("  AND M.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("  AND M.LANE_NUM = O.LANE_NUM ") + QStringLiteral("  AND O.LINK_ID = R.LINK_ID ") +
+           QStringLiteral("  AND M.USED_STAT = 0 ") + QStringLiteral("  AND M.ATC_ID = '") + SqlQuoted(atcId) +
+           QStringLiteral("'  ") + QStringLiteral("GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME ");
+}
+
+TfrmInfoReq::TfrmInfoReq(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmInfoReq) {
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    ui->fpSpread1->SetHeaders({QStringLiteral("도로번호"), QStringLiteral("제어기번호"), QStringLiteral("설치 위치"),
+                               QStringLiteral("검지 시각"), QStringLiteral("유입 속도"), QStringLiteral("유입 교통량"),
+                               QStringLiteral("유입 점유율"), QStringLiteral("유출속도"), QStringLiteral("유출 교통량"),
+                               QStringLiteral("유출 점유율")});
+    ui->fpSpread1->SetMaxRows(500);
+    m_tree = std::make_unique<TControllerTree>(
+        ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
+    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    connect(ui->btnInfoReq, &QPushButton::clicked, this, Guarded([this] { btnInfoReqClick(); }));
+    FormCreate();
+}
+
+TfrmInfoReq::~TfrmInfoReq() = default;
+
+TfpSpread* TfrmInfoReq::Grid() const { return ui->fpSpread1; }
+
+void TfrmInfoReq::FormCreate() { m_tree->Build(); }
+
+void TfrmInfoReq::btnCloseClick() { close(); }
+
+void TfrmInfoReq::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TfrmInfoReq::FormClose() { tcp_close(nSocket); }
+
+void TfrmInfoReq::btnInfoReqClick() {
+    const int status = SendAccuTrafRequest();
+    ui->fpSpread1->DeleteRows(1, ui->fpSpread1->MaxRows());
+    if (status == 0 && pCurSel() && !pCurSel()->strATC_ID.isEmpty()) {
+        Sleep(kArrivalWaitMs);
+        FillAccuTrafGrid(pCurSel()->strATC_ID);
+    }
+}
+
+int TfrmInfoReq::SendAccuTrafRequest() {
+    if (!pCurSel()) {
+        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+        return -1;
+    }
+    const QString strAtcId = pCurSel()->strATC_ID;
+    VDS_CHECK(strAtcId != "");
+    switch (RunCommandExchange(nSocket, strAtcId, kAccuTrafOpcode, 0)) {
+        case TExchangeResult::ConnectFailed:
+            ShowMessage(QStringLiteral("서버연결 실패"));
+            return -1;
+        case TExchangeResult::Accepted:
+            ShowMessage(QStringLiteral("축적 데이터 요청 success"));
+            return 0;
+        case TExchangeResult::Refused:
+            break;
+    }
+    ShowMessage(QStringLiteral("축적 데이터 요청  fail "));
+    return -1;
+}
+
+void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds);
+    ds.SetCommandText(AccuTrafSql(atcId));
+    if (!ds.Active()) ds.SetActive(true);
+    TfpSpread* grid = ui->fpSpread1;
+    {
+        TRedrawOff redraw(grid);
+        int r = 1;
+        for (; !ds.Eof(); ds.Next(), ++r) {
+            int c = 1;
+            for (const char* column : kColumns) {
+                const QString value = ds.FieldByName(QString::fromLatin1(column)).AsString();
+                grid->SetRow(r);
+                grid->SetCol(c++);
+                grid->SetText(value);
+            }
+        }
+    }
+    ds.SetActive(false);
+}

@@ -1,0 +1,263 @@
+#include "RemoteCtrl.h"
+
+#include <QCloseEvent>
+
+#include "Application.h"
+#include "Check.h"
+#include "CommandExchange.h"
+#include "OracleDM.h"
+#include "Text.h"
+#include "UiHooks.h"
+#include "WorkThread.h"
+#include "ui_RemoteCtrl.h"
+
+namespace {
+constexpr int kWorkIntervalMs = 200;
+constexpr int kAnswerWaitMs = 1000;
+constexpr int kEchoBytes = 10;
+
+enum TOpcode { opThreshold = 10, opSWReset = 12, opHWInit = 13, opLeapTime = 17, opMemChk = 18,
+               opEcho = 19, opVersion = 21 };
+
+// Keeps a button disabled for the time of a work routine, whichever way it ends.
+class TButtonHold {
+public:
+    explicit TButtonHold(QPushButton* button) : m_button(button) {
+        if (m_button) m_button->setEnabled(false);
+    }
+    ~TButtonHold() {
+        if (m_button) m_button->setEnabled(true);
+    }
+
+private:
+    QPushButton* m_button;
+};
+
+void UncheckBoth(QRadioButton* a, QRadioButton* b) {
+    for (QRadioButton* r : {a, b}) {
+        r->setAutoExclusive(false);
+        r->setChecked(false);
+        r->setAutoExclusive(true);
+    }
+}
+}  // namespace
+
+QString AtcVersionSql(const QString& atcId) {
+    return QStringLiteral("SELECT ") + QStringLiteral("ATC_VER, ") + QStringLiteral("ATC_CRTE_DATE ") +
+           QStringLiteral("FROM ATC_INFO ") + QStringLiteral("WHERE EQUP_TYPE = '2' ") +
+           QStringLiteral("AND ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
+}
+
+QString CtrlResultSql(const QString& atcId) {
+    const QString id = SqlQuoted(atcId);
+    return QStringLiteral("SELECT ") + QStringLiteral("THRESHOLD, ") + QStringLiteral("ONLINE_STATUS, ") +
+           QStringLiteral("MEMORY, ") + QStringLiteral("ECHO ") + QStringLiteral("FROM OVD_MAGM_HIST_INFO ") +
+           QStringLiteral("WHERE ATC_ID = '") + id + QStringLiteral("'") +
+           QStringLiteral("AND MAGM_RESP_TIME = ") + QStringLiteral("( ") +
+           QStringLiteral(" \tSELECT MAX(MAGM_RESP_TIME) ") + QStringLiteral("\tFROM OVD_MAGM_HIST_INFO  ") +
+           QStringLiteral("\tWHERE ATC_ID = '") + id + QStringLiteral("'") + QStringLiteral(") ");
+}
+
+TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmRemoteCtrl) {
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_tree = std::make_unique<TControllerTree>(
+        ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
+    ConnectButtons();
+    FormCreate();
+}
+
+TfrmRemoteCtrl::~TfrmRemoteCtrl() = default;
+
+void TfrmRemoteCtrl::ConnectButtons() {
+    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    connect(ui->btnSWReset, &QPushButton::clicked, this, Guarded([this] { btnSWResetClick(); }));
+    connect(ui->btnHWInit, &QPushButton::clicked, this, Guarded([this] { btnHWInitClick(); }));
+    connect(ui->btnThreshold, &QPushButton::clicked, this, Guarded([this] { btnThresholdClick(); }));
+    connect(ui->btnVer, &QPushButton::clicked, this, Guarded([this] { btnVerClick(); }));
+    connect(ui->btnLeapTime, &QPushButton::clicked, this, Guarded([this] { btnLeapTimeClick(); }));
+    connect(ui->btnMemChk, &QPushButton::clicked, this, Guarded([this] { btnMemChkClick(); }));
+    connect(ui->btnEchoReq, &QPushButton::clicked, this, Guarded([this] { btnEchoReqClick(); }));
+}
+
+void TfrmRemoteCtrl::FormCreate() { m_tree->Build(); }
+
+void TfrmRemoteCtrl::btnCloseClick() { close(); }
+
+void TfrmRemoteCtrl::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TfrmRemoteCtrl::FormClose() { tcp_close(nSocket); }
+
+// Each button only starts its routine; the routine runs 200 ms later on the main thread, and not
+// at all once this window is gone.
+void TfrmRemoteCtrl::btnSWResetClick() { StartWork(this, kWorkIntervalMs, [this] { SWResetWork(); }); }
+void TfrmRemoteCtrl::btnHWInitClick() { StartWork(this, kWorkIntervalMs, [this] { HWInitWork(); }); }
+void TfrmRemoteCtrl::btnThresholdClick() { StartWork(this, kWorkIntervalMs, [this] { ThresholdWork(); }); }
+void TfrmRemoteCtrl::btnVerClick() { StartWork(this, kWorkIntervalMs, [this] { VerWork(); }); }
+void TfrmRemoteCtrl::btnLeapTimeClick() { StartWork(this, kWorkIntervalMs, [this] { LeapTimeWork(); }); }
+void TfrmRemoteCtrl::btnMemChkClick() { StartWork(this, kWorkIntervalMs, [this] { MemChkWork(); }); }
+void TfrmRemoteCtrl::btnEchoReqClick() { StartWork(this, kWorkIntervalMs, [this] { EchoReqWork(); }); }
+
+void TfrmRemoteCtrl::RunCommand(QPushButton* disabled, int opcode, int option, const TPayloadWriter& payload,
+                                const QString& text, const std::function<void()>& afterAccepted) {
+    TButtonHold hold(disabled);
+    if (!pCurSel()) {
+        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+        return;
+    }
+    const QString strAtcId = pCurSel()->strATC_ID;
+    VDS_CHECK(strAtcId != "");
+    switch (RunCommandExchange(nSocket, strAtcId, opcode, option, payload)) {
+        case TExchangeResult::ConnectFailed:
+            ShowMessage(QStringLiteral("서버연결 실패"));
+            return;
+        case TExchangeResult::Accepted:
+            ShowMessage(text + QStringLiteral(" success"));
+            if (afterAccepted) afterAccepted();
+            return;
+        case TExchangeResult::Refused:
+            ShowMessage(text + QStringLiteral(" fail "));
+            return;
+    }
+}
+
+std::function<void()> TfrmRemoteCtrl::ReadBack(int opcode) {
+    return [this, opcode] {
+        Sleep(kAnswerWaitMs);
+        ClearCtrlResult(opcode);
+        if (opcode == opVersion)
+            LoadAtcVersion(pCurSel(), opcode);
+        else
+            LoadCtrlResult(pCurSel(), opcode);
+    };
+}
+
+void TfrmRemoteCtrl::SWResetWork() {
+    RunCommand(ui->btnSWReset, opSWReset, 0, {}, QStringLiteral("S/W RESET"), {});
+}
+
+void TfrmRemoteCtrl::HWInitWork() {
+    RunCommand(ui->btnHWInit, opHWInit, 0, {}, QStringLiteral("H/W INIT"), {});
+}
+
+void TfrmRemoteCtrl::ThresholdWork() {
+    // The option is read when the routine runs, not at the click.
+    const int option = ui->rdoLow->isChecked() ? 0 : 1;
+    RunCommand(ui->btnThreshold, opThreshold, option, {}, QStringLiteral("루프검지기 Threshold 설정"),
+               ReadBack(opThreshold));
+}
+
+void TfrmRemoteCtrl::VerWork() {
+    RunCommand(ui->btnVer, opVersion, 0, {}, QStringLiteral("제어기 버전 요청"), ReadBack(opVersion));
+}
+
+void TfrmRemoteCtrl::LeapTimeWork() {
+    RunCommand(ui->btnLeapTime, opLeapTime, 0, {}, QStringLiteral("통신단절 경과시간 요청"), ReadBack(opLeapTime));
+}
+
+void TfrmRemoteCtrl::MemChkWork() {
+    RunCommand(ui->btnMemChk, opMemChk, 0, {}, QStringLiteral("메모리 검사 요청"), ReadBack(opMemChk));
+}
+
+void TfrmRemoteCtrl::EchoReqWork() {
+    const TPayloadWriter payload = [this](unsigned char* frame) {
+        m_echoSent = ui->edEchoMsg->text();
+        // Cut after the 10th byte, even inside a double-byte character, as the controller takes it.
+        const QByteArray bytes = ToCp949(m_echoSent).left(kEchoBytes);
+        std::copy(bytes.begin(), bytes.end(), frame + kFrameIndex);
+    };
+    RunCommand(nullptr, opEcho, 0, payload, QStringLiteral("Echo 메시지 요청"), ReadBack(opEcho));
+}
+
+void TfrmRemoteCtrl::ClearCtrlResult(int opcode) {
+    switch (opcode) {
+        case opThreshold:
+            UncheckBoth(ui->rdoLow, ui->rdoHigh);
+            break;
+        case opLeapTime:
+            ui->lblDisconTime->clear();
+            break;
+        case opMemChk:
+            ui->lblMemChkSts->clear();
+            break;
+        case opEcho:
+            ui->edEchoMsg->clear();
+            ui->lblLoopbackResult->clear();
+            break;
+        case opVersion:
+            ui->lblVer->clear();
+            ui->lblManuDate->clear();
+            break;
+        default:
+            break;
+    }
+}
+
+void TfrmRemoteCtrl::LoadAtcVersion(const ::data* pSelData, int /*opcode*/) {
+    VDS_CHECK(pSelData != NULL);
+    const QString strID = pSelData->strATC_ID;
+    VDS_CHECK(strID != "");
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds);
+    ds.SetCommandText(AtcVersionSql(strID));
+    if (!ds.Active()) ds.SetActive(true);
+    QString version, date;
+    // A controller deleted since the tree was built, or listed twice, has no one version to show.
+    if (ds.RecordCount() == 1) {
+        version = ds.FieldByName(QStringLiteral("ATC_VER")).AsString();
+        date = ds.FieldByName(QStringLiteral("ATC_CRTE_DATE")).AsString();
+    }
+    ui->lblVer->setText(QStringLiteral("Version : %1").arg(version));
+    ui->lblManuDate->setText(
+        QStringLiteral("제조일자 : %1/%2/%3").arg(date.mid(0, 4), date.mid(4, 2), date.mid(6, 2)));
+    ds.SetActive(false);
+}
+
+void TfrmRemoteCtrl::LoadCtrlResult(const ::data* pSelData, int opcode) {
+    VDS_CHECK(pSelData != NULL);
+    const QString strID = pSelData->strATC_ID;
+    VDS_CHECK(strID != "");
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    TQueryCleanup cleanup(ds);
+    ds.SetCommandText(CtrlResultSql(strID));
+    if (!ds.Active()) ds.SetActive(true);
+    int hours = 0, minutes = 0, seconds = 0;
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+        switch (opcode) {
+            case opThreshold:
+                if (ds.FieldByName(QStringLiteral("THRESHOLD")).AsInteger() == 1)
+                    ui->rdoHigh->setChecked(true);
+                else
+                    ui->rdoLow->setChecked(true);
+                break;
+            case opLeapTime: {
+                const int s = ds.FieldByName(QStringLiteral("ONLINE_STATUS")).AsInteger();
+                if (s > 0) {
+                    hours = s / 3600;
+                    minutes = (s % 3600) / 60;
+                    seconds = s % 60;
+                }
+                ui->lblDisconTime->setText(QString::asprintf("%d시간 %02d분 %02d초", hours, minutes, seconds));
+                break;
+            }
+            case opMemChk:
+                ui->lblMemChkSts->setText(ds.FieldByName(QStringLiteral("MEMORY")).AsString() == QLatin1String("N")
+                                              ? QStringLiteral("정상")
+                                              : QStringLiteral("비정상"));
+                break;
+            case opEcho: {
+                const QString echo = ds.FieldByName(QStringLiteral("ECHO")).AsString();
+                ui->lblLoopbackResult->setText(Trim(echo) == Trim(m_echoSent) ? QStringLiteral("정상")
+                                                                              : QStringLiteral("비정상"));
+                ui->edEchoMsg->setText(echo);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    ds.SetActive(false);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// What the command-window tests share: a fixture database, the data module and main window the
+// windows query through, and a stand-in communication server on a free port.
+
+#include <QtTest>
+#include <memory>
+
+#include "ControllerTree.h"
+#include "Link.h"
+#include "OracleDM.h"
+#include "StandInServer.h"
+#include "TestSupport.h"
+#include "main.h"
+
+class TCommandFixture {
+public:
+    explicit TCommandFixture(const QString& fixtureSql) {
+        db.Load(fixtureSql);
+        form = std::make_unique<TMainForm>(QStringList{"u", "p", db.Path(), "x", "y"});
+        MainForm = form.get();
+        dm = std::make_unique<TdmOracle>();
+        dmOracle = dm.get();
+        if (!server.Start()) qFatal("stand-in server: %s", server.Error().c_str());
+        SetCommServerEndpoint("127.0.0.1", server.Port());
+        SetLinkTimeouts(2000, 2000);
+    }
+    ~TCommandFixture() {
+        ResetCommServerEndpoint();
+        ResetLinkTimeouts();
+        dmOracle = nullptr;
+        MainForm = nullptr;
+    }
+
+    // Points the data module at another database file.
+    void UseDatabase(const QString& path) {
+        form->LaunchArgs[2] = path;
+        dm->vdsConnection.SetConnected(false);
+    }
+
+    static PVirtualNode Leaf(TControllerTree& tree, const QString& atcId) {
+        TVirtualStringTree* t = tree.LeafTree();
+        for (PVirtualNode branch : {tree.pAxisBranch, tree.pResrBranch})
+            for (PVirtualNode g = t->GetFirstChild(branch); g; g = t->GetNextSibling(g))
+                for (PVirtualNode n = t->GetFirstChild(g); n; n = t->GetNextSibling(n))
+                    if (t->GetNodeDataAs<data>(n)->strATC_ID == atcId) return n;
+        return nullptr;
+    }
+    static void Select(TControllerTree& tree, const QString& atcId) {
+        PVirtualNode leaf = Leaf(tree, atcId);
+        QVERIFY2(leaf, qPrintable(atcId));
+        tree.LeafTreeChecked(leaf);
+    }
+
+    static QByteArray Bytes(std::initializer_list<int> values) {
+        QByteArray b;
+        for (int v : values) b.append(static_cast<char>(v));
+        return b;
+    }
+    // The 12-byte length field announcing n bytes.
+    static QByteArray LengthField(int n) {
+        QByteArray f = QByteArray::number(n);
+        f.append('\0');
+        return f.leftJustified(kLengthFieldSize, '\0');
+    }
+
+    TTempDatabase db;
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TdmOracle> dm;
+    TStandInServer server;
+};
+
+// A fixture controller on one link of one axis, as the tree needs it.
+inline QString ControllerRows(const QString& atcId, int atcNum = 1, const QString& spot = QStringLiteral("S1")) {
+    return QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID, ATC_VER, "
+                          "ATC_CRTE_DATE) VALUES ('%1', %2, '2', 'Y', '%3', 'V1.2', '20040615');"
+                          "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('%1', 'L1', 1, 'Y');")
+        .arg(atcId)
+        .arg(atcNum)
+        .arg(spot);
+}
+
+inline QString BaseRows() {
+    return QStringLiteral(
+        "INSERT INTO AXLE_INFO VALUES ('A1', '경부선');"
+        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L1', 'A1', '1', '1');"
+        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L2', 'A1', '1', '2');"
+        "INSERT INTO SPOT_INFO VALUES ('S1', '한남대교', '서울 용산구 한남동');");
+}
