@@ -46,7 +46,8 @@ QString SqlQuoted(const QString& value) {
 }
 
 TGridColumn FieldColumn(const QString& fieldName) {
-    return [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };
+    return
+        [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };
 }
 
 TGridColumn StatusColumn() {
@@ -83,7 +84,7 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
         dataset.Close();
         if (whileConnected) whileConnected();
     } catch (...) {
-        // Left open, the dataset would refuse the next command text and every later tick would fail.
+        // Left open or connected, the next fill would fail on its command text or log-on.
         grid->SetReDraw(true);
         connection->SetConnected(false);
         dataset.Close();
@@ -116,15 +117,18 @@ void TfrmTrafMonText::SetUpGrids() {
         grid->verticalHeader()->setVisible(false);
         grid->horizontalHeader()->setHighlightSections(false);
         grid->resizeColumnsToContents();
-        // The status column shows eleven flags side by side; its header is narrower than they are.
-        const int statusWidth = grid->fontMetrics().horizontalAdvance(QStringLiteral("00000000000")) + 16;
-        grid->setColumnWidth(5, qMax(grid->columnWidth(5), statusWidth));
     }
 }
 
 void TfrmTrafMonText::ConnectHandlers() {
-    connect(ui->rdoVDS, &QRadioButton::clicked, this, &TfrmTrafMonText::rdoVDSClick);
-    connect(ui->rdoNewSgl, &QRadioButton::clicked, this, &TfrmTrafMonText::rdoNewSglClick);
+    // A click on the mode already shown changes nothing, so it must not throw the ticks away.
+    connect(ui->rdoVDS, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rdoVDSClick();
+    });
+    connect(ui->rdoNewSgl, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rdoNewSglClick();
+    });
+    connect(ui->btnClose, &QPushButton::clicked, this, &TfrmTrafMonText::btnCloseClick);
     connect(ui->btnStart, &QPushButton::clicked, this, &TfrmTrafMonText::btnStartClick);
     connect(ui->btnStop, &QPushButton::clicked, this, &TfrmTrafMonText::btnStopClick);
     connect(ui->btnDevSts, &QPushButton::clicked, this, &TfrmTrafMonText::btnDevStsClick);
@@ -157,7 +161,9 @@ void TfrmTrafMonText::WatchSubWindowActivation() {
             });
 }
 
-void TfrmTrafMonText::closeEvent(QCloseEvent* event) { FormClose(event); }
+void TfrmTrafMonText::closeEvent(QCloseEvent* event) {
+    FormClose(event);
+}
 
 void TfrmTrafMonText::FormClose(QCloseEvent* event) {
     // A closed window is freed; its refresh must not run while the free is pending.
@@ -173,9 +179,13 @@ void TfrmTrafMonText::FormCreate() {
     ui->SprVDS->show();
 }
 
-void TfrmTrafMonText::FormActivate() { ui->ChkTree->SetCheckSupport(true); }
+void TfrmTrafMonText::FormActivate() {
+    ui->ChkTree->SetCheckSupport(true);
+}
 
-void TfrmTrafMonText::rdoVDSClick() { FormCreate(); }
+void TfrmTrafMonText::rdoVDSClick() {
+    FormCreate();
+}
 
 void TfrmTrafMonText::rdoNewSglClick() {
     nMode = kModeNewSignal;
@@ -184,9 +194,26 @@ void TfrmTrafMonText::rdoNewSglClick() {
     ui->SprNewSgl->show();
 }
 
-void TfrmTrafMonText::btnStartClick() { tmrQuery->start(); }
+void TfrmTrafMonText::Close() {
+    // Inside the MDI area the frame goes too; closing it closes this window first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
 
-void TfrmTrafMonText::btnStopClick() { tmrQuery->stop(); }
+// A button labelled "close" that did nothing would leave the operator puzzled.
+void TfrmTrafMonText::btnCloseClick() {
+    Close();
+}
+
+void TfrmTrafMonText::btnStartClick() {
+    tmrQuery->start();
+}
+
+void TfrmTrafMonText::btnStopClick() {
+    tmrQuery->stop();
+}
 
 // The equipment-status and search windows open from here once they exist.
 void TfrmTrafMonText::btnDevStsClick() {}
@@ -241,9 +268,10 @@ QString TfrmTrafMonText::ResrBranchSql(int mode) {
            QStringLiteral("          RESR_SPOT_INFO R ") +
            QStringLiteral("WHERE C.RESR_GRUP_NUM = '0' ") +
            QStringLiteral("AND R.RESR_SPOT_ID = C.RESR_SPOT_ID ") +
-           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") + QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") +
-           QStringLiteral("AND A.EQUP_TYPE = ") + QString::number(mode) + QStringLiteral(" ") +
-           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("ORDER BY RESR_NAME1, ATC_NUM1 ");
+           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") + QStringLiteral("AND A.EQUP_TYPE = ") +
+           QString::number(mode) + QStringLiteral(" ") + QStringLiteral("AND A.OPER_STAT = 'Y' ") +
+           QStringLiteral("ORDER BY RESR_NAME1, ATC_NUM1 ");
 }
 
 QString TfrmTrafMonText::CountOvdSql(const QString& atcId, int direction) {
@@ -267,9 +295,13 @@ QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
     return count;
 }
 
-void TfrmTrafMonText::LoadAxisBranch(int mode) { LoadBranch(true, mode); }
+void TfrmTrafMonText::LoadAxisBranch(int mode) {
+    LoadBranch(true, mode);
+}
 
-void TfrmTrafMonText::LoadResrBranch(int mode) { LoadBranch(false, mode); }
+void TfrmTrafMonText::LoadResrBranch(int mode) {
+    LoadBranch(false, mode);
+}
 
 void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
     TVirtualStringTree* tree = ui->ChkTree;
@@ -282,7 +314,9 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
     auto record = [&]() {
         auto r = std::make_unique<::data>();
         r->strID = axis ? QStringLiteral("1") : QStringLiteral("2");
-        auto field = [&](const char* name) { return ds.FieldByName(QLatin1String(name)).AsString(); };
+        auto field = [&](const char* name) {
+            return ds.FieldByName(QLatin1String(name)).AsString();
+        };
         if (axis) {
             r->strAXLE_NAME = field("AXLE_NAME1");
             r->strLINK_ID = field("LINK_ID1");
@@ -391,13 +425,15 @@ QString TfrmTrafMonText::VdsGridSql(const QString& atcList) {
            QStringLiteral("OVD_INFO O, ") + QStringLiteral("ATC_INFO A, ") +
            QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") + QStringLiteral("BASE_CODE_INFO B ") +
            QStringLiteral("WHERE M.ATC_ID=O.ATC_ID ") + QStringLiteral("AND O.LINK_ID=R.LINK_ID ") +
-           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") + QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
+           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") +
+           QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
            // Each row carries the status of its own controller, not of every controller.
            QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
            QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
            QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
-           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") + QStringLiteral("AND A.EQUP_TYPE = '2' ") +
-           QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
+           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
+           QStringLiteral("AND A.EQUP_TYPE = '2' ") + QStringLiteral("AND A.ATC_ID IN (") +
+           atcList + QStringLiteral(")") +
            QStringLiteral("ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
 }
 
@@ -418,8 +454,8 @@ QString TfrmTrafMonText::NewSglGridSql(const QString& atcList) {
            QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
            QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
            QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
-           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") + QStringLiteral("AND A.EQUP_TYPE = '1' ") +
-           QStringLiteral("AND C.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
+           QStringLiteral("AND A.EQUP_TYPE = '1' ") + QStringLiteral("AND C.ATC_ID = O.ATC_ID ") +
            QStringLiteral("AND C.CROS_DIR_TYPE = R.CROS_DIR_TYPE ") +
            QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
            QStringLiteral("ORDER BY TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') ");
@@ -444,13 +480,13 @@ void TfrmTrafMonText::ShowColDate(int mode, const QString& atcList) {
 
 void TfrmTrafMonText::FillVdsGrid(const QString& atcList) {
     const std::vector<TGridColumn> columns = {
-        FieldColumn(QStringLiteral("ROAD_NUM")),  FieldColumn(QStringLiteral("SPOT_NAME")),
-        FieldColumn(QStringLiteral("ATC_NUM")),   FieldColumn(QStringLiteral("ATC_KIND")),
-        FieldColumn(QStringLiteral("SPOT_LOCA")), StatusColumn(),
+        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
+        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
+        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
         FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("ISPED")),
-        FieldColumn(QStringLiteral("ITRAF")),     FieldColumn(QStringLiteral("IRATE")),
-        FieldColumn(QStringLiteral("ISTAT")),     FieldColumn(QStringLiteral("OSPED")),
-        FieldColumn(QStringLiteral("OTRAF")),     FieldColumn(QStringLiteral("ORATE")),
+        FieldColumn(QStringLiteral("ITRAF")),        FieldColumn(QStringLiteral("IRATE")),
+        FieldColumn(QStringLiteral("ISTAT")),        FieldColumn(QStringLiteral("OSPED")),
+        FieldColumn(QStringLiteral("OTRAF")),        FieldColumn(QStringLiteral("ORATE")),
         FieldColumn(QStringLiteral("OSTAT"))};
     FillGridFromQuery(ui->SprVDS, dmOracle->dsQuery, VdsGridSql(atcList), columns,
                       [&] { ShowColDate(kModeVds, atcList); });
@@ -458,12 +494,12 @@ void TfrmTrafMonText::FillVdsGrid(const QString& atcList) {
 
 void TfrmTrafMonText::FillNewSglGrid(const QString& atcList) {
     const std::vector<TGridColumn> columns = {
-        FieldColumn(QStringLiteral("ROAD_NUM")),  FieldColumn(QStringLiteral("SPOT_NAME")),
-        FieldColumn(QStringLiteral("ATC_NUM")),   FieldColumn(QStringLiteral("ATC_KIND")),
-        FieldColumn(QStringLiteral("SPOT_LOCA")), StatusColumn(),
+        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
+        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
+        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
         FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("CROS_DIR_TYPE")),
-        FieldColumn(QStringLiteral("SPED")),      FieldColumn(QStringLiteral("LTRAF")),
-        FieldColumn(QStringLiteral("STRAF")),     FieldColumn(QStringLiteral("RTRAF"))};
+        FieldColumn(QStringLiteral("SPED")),         FieldColumn(QStringLiteral("LTRAF")),
+        FieldColumn(QStringLiteral("STRAF")),        FieldColumn(QStringLiteral("RTRAF"))};
     FillGridFromQuery(ui->SprNewSgl, dmOracle->dsQuery, NewSglGridSql(atcList), columns,
                       [&] { ShowColDate(kModeNewSignal, atcList); });
 }
@@ -480,5 +516,16 @@ void TfrmTrafMonText::tmrQueryTimer() {
     } else {
         return;
     }
+    WidenColumnsToFit(nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl);
     ui->lblCurDate->setText(QDateTime::currentDateTime().toString(kDateForm));
+}
+
+// Names and places are longer than their headers; columns only widen, so they do not jump about
+// from one second to the next.
+void TfrmTrafMonText::WidenColumnsToFit(TfpSpread* grid) {
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const int before = grid->columnWidth(c);
+        grid->resizeColumnToContents(c);
+        if (grid->columnWidth(c) < before) grid->setColumnWidth(c, before);
+    }
 }

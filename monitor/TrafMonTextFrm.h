@@ -45,8 +45,8 @@ TGridColumn StatusColumn();
 
 // Runs sql on dataset and writes its rows into grid from row 1, one column reader per grid column;
 // connects if needed and disconnects at the end. whileConnected runs after the rows are in and the
-// dataset is closed again, before the disconnect. On failure the dataset is closed and its connection disconnected before the
-// error goes on, so the next fill can run.
+// dataset is closed again, before the disconnect. On failure the dataset is closed and its
+// connection disconnected before the error goes on, so the next fill can run.
 void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
                        const std::vector<TGridColumn>& columns,
                        const std::function<void()>& whileConnected = {});
@@ -62,6 +62,8 @@ public:
     QTimer* tmrQuery = nullptr;
 
     int GetMonitorMode() const { return nMode; }
+    // Closes the window, which frees it.
+    void Close();
 
     // The station tree.
     void InitStationTree();
@@ -91,6 +93,7 @@ public:
     void FormActivate();
     void rdoVDSClick();
     void rdoNewSglClick();
+    void btnCloseClick();
     void btnStartClick();
     void btnStopClick();
     void btnDevStsClick();
@@ -109,6 +112,7 @@ private:
     void LoadBranch(bool axis, int mode);
     void WatchSubWindowActivation();
     void ShowColDate(int mode, const QString& atcList);
+    static void WidenColumnsToFit(TfpSpread* grid);
 
     std::unique_ptr<Ui::TfrmTrafMonText> ui;
     int nMode = kModeVds;

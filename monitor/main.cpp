@@ -64,8 +64,10 @@ void TMainForm::ConnectActions() {
     connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
     connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
             [this] { TileHorizontally(ui->mdiArea); });
-    connect(ui->WindowTileVertical1, &QAction::triggered, this, [this] { TileVertically(ui->mdiArea); });
-    connect(ui->WindowArrangeAll1, &QAction::triggered, this, [this] { ArrangeIcons(ui->mdiArea); });
+    connect(ui->WindowTileVertical1, &QAction::triggered, this,
+            [this] { TileVertically(ui->mdiArea); });
+    connect(ui->WindowArrangeAll1, &QAction::triggered, this,
+            [this] { ArrangeIcons(ui->mdiArea); });
     ui->File1->menuAction()->setStatusTip(ui->File1->statusTip());
     ui->Window1->menuAction()->setStatusTip(ui->Window1->statusTip());
 }
@@ -97,8 +99,8 @@ QToolButton* TMainForm::AddToolButton(const char* name, const QIcon& icon, const
 void TMainForm::SetUpToolBar() {
     ui->ToolBar2->setFixedHeight(kToolBarHeight);
     QStyle* s = style();
-    AddToolButton("BitBtnClose", s->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("닫기"),
-                  &TMainForm::BitBtnCloseClick);
+    AddToolButton("BitBtnClose", s->standardIcon(QStyle::SP_DialogCloseButton),
+                  QStringLiteral("닫기"), &TMainForm::BitBtnCloseClick);
     AddToolButton("BitBtnStart", s->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("시작"),
                   &TMainForm::BitBtnStartClick);
     AddToolButton("BitBtnStop", s->standardIcon(QStyle::SP_MediaStop), QStringLiteral("정지"),
@@ -114,12 +116,14 @@ void TMainForm::SetUpOpenDialog() {
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    // "*" is what "*.*" means on the system the program came from: every file, dotted or not.
+    // "*.*" would hide files without a dot, such as the NONAME texts; "*" lists every file.
     OpenDialog->setNameFilter(QStringLiteral("All files (*)"));
     OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
 }
 
-QMdiArea* TMainForm::MdiArea() const { return ui->mdiArea; }
+QMdiArea* TMainForm::MdiArea() const {
+    return ui->mdiArea;
+}
 
 QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -144,8 +148,9 @@ TMDIChild* TMainForm::OpenChildWindow(const QString& name) {
     if (QFile::exists(name)) {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            throw std::runtime_error(
-                QStringLiteral("Cannot open file \"%1\". %2").arg(name, file.errorString()).toStdString());
+            throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
+                                         .arg(name, file.errorString())
+                                         .toStdString());
         QTextStream in(&file);
         child->Memo1()->setPlainText(in.readAll());
     }
@@ -163,7 +168,9 @@ void TMainForm::FileOpen1Execute() {
     if (!files.isEmpty()) OpenChildWindow(files.first());
 }
 
-void TMainForm::FileExit1Execute() { close(); }
+void TMainForm::FileExit1Execute() {
+    close();
+}
 
 void TMainForm::EditCut1Execute() {
     OnFocusedEdit(TEditOp::Cut);
@@ -178,12 +185,7 @@ void TMainForm::EditPaste1Execute() {
 }
 
 void TMainForm::BitBtnCloseClick() {
-    if (!pTrafMonText) return;
-    // Closing the frame closes the window inside it; both free themselves.
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(pTrafMonText->parentWidget()))
-        sub->close();
-    else
-        pTrafMonText->close();
+    if (pTrafMonText) pTrafMonText->Close();
 }
 
 void TMainForm::BitBtnStartClick() {

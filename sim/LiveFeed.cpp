@@ -94,22 +94,31 @@ double Between(QRandomGenerator& r, double low, double high) {
 
 // The feed's own banding of the demo's traffic state: free, slow, congested.
 QString TrafficState(double speed) {
-    return speed >= 70 ? QStringLiteral("1") : speed >= 40 ? QStringLiteral("2") : QStringLiteral("3");
+    return speed >= 70   ? QStringLiteral("1")
+           : speed >= 40 ? QStringLiteral("2")
+                         : QStringLiteral("3");
 }
 
 void FeedVds(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
-    const auto keys = Keys(db, QStringLiteral(
-        "SELECT DISTINCT O.ATC_ID, R.IOFL_TYPE FROM OVD_INFO O "
-        "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
-        "WHERE A.EQUP_TYPE = '2' AND A.OPER_STAT = 'Y' AND R.IOFL_TYPE IN ('1', '2')"));
-    TStatement read(db, QStringLiteral(
-        "SELECT TRAF, SPED FROM ATC_NEW_TRAF_INFO WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
-    TStatement update(db, QStringLiteral(
-        "UPDATE ATC_NEW_TRAF_INFO SET TYPE_TIME = ?3, TRAF = ?4, SPED = ?5, OCCU_RATE = ?6, "
-        "TRAF_STAT = ?7 WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
-    TStatement insert(db, QStringLiteral(
-        "INSERT INTO ATC_NEW_TRAF_INFO (ATC_ID, IOFL_TYPE, TYPE_TIME, TRAF, SPED, OCCU_RATE, "
-        "TRAF_STAT) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+    const auto keys = Keys(
+        db,
+        QStringLiteral(
+            "SELECT DISTINCT O.ATC_ID, R.IOFL_TYPE FROM OVD_INFO O "
+            "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
+            "WHERE A.EQUP_TYPE = '2' AND A.OPER_STAT = 'Y' AND R.IOFL_TYPE IN ('1', '2')"));
+    TStatement read(
+        db, QStringLiteral(
+                "SELECT TRAF, SPED FROM ATC_NEW_TRAF_INFO WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
+    TStatement update(
+        db,
+        QStringLiteral(
+            "UPDATE ATC_NEW_TRAF_INFO SET TYPE_TIME = ?3, TRAF = ?4, SPED = ?5, OCCU_RATE = ?6, "
+            "TRAF_STAT = ?7 WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
+    TStatement insert(
+        db,
+        QStringLiteral(
+            "INSERT INTO ATC_NEW_TRAF_INFO (ATC_ID, IOFL_TYPE, TYPE_TIME, TRAF, SPED, OCCU_RATE, "
+            "TRAF_STAT) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
     for (const QStringList& k : keys) {
         read.Bind(1, k[0]).Bind(2, k[1]);
         double traf = Between(r, 60, 180), sped = Between(r, 50, 100);
@@ -132,24 +141,30 @@ void FeedVds(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& r
 }
 
 void FeedCross(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
-    const auto keys = Keys(db, QStringLiteral(
-        "SELECT DISTINCT O.ATC_ID, R.CROS_DIR_TYPE FROM OVD_INFO O "
-        "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
-        "WHERE A.EQUP_TYPE = '1' AND A.OPER_STAT = 'Y' AND R.CROS_DIR_TYPE IS NOT NULL"));
-    TStatement read(db, QStringLiteral(
-        "SELECT SPED, LEFT_TRAF, STGH_TRAF, RIGH_TRAF FROM COSM_NEW_TRAF_INFO "
-        "WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
-    TStatement update(db, QStringLiteral(
-        "UPDATE COSM_NEW_TRAF_INFO SET TYPE_TIME = ?3, SPED = ?4, LEFT_TRAF = ?5, STGH_TRAF = ?6, "
-        "RIGH_TRAF = ?7 WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
-    TStatement insert(db, QStringLiteral(
-        "INSERT INTO COSM_NEW_TRAF_INFO (ATC_ID, CROS_DIR_TYPE, TYPE_TIME, SPED, LEFT_TRAF, "
-        "STGH_TRAF, RIGH_TRAF) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+    const auto keys = Keys(
+        db,
+        QStringLiteral(
+            "SELECT DISTINCT O.ATC_ID, R.CROS_DIR_TYPE FROM OVD_INFO O "
+            "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
+            "WHERE A.EQUP_TYPE = '1' AND A.OPER_STAT = 'Y' AND R.CROS_DIR_TYPE IS NOT NULL"));
+    TStatement read(
+        db, QStringLiteral("SELECT SPED, LEFT_TRAF, STGH_TRAF, RIGH_TRAF FROM COSM_NEW_TRAF_INFO "
+                           "WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
+    TStatement update(db,
+                      QStringLiteral("UPDATE COSM_NEW_TRAF_INFO SET TYPE_TIME = ?3, SPED = ?4, "
+                                     "LEFT_TRAF = ?5, STGH_TRAF = ?6, "
+                                     "RIGH_TRAF = ?7 WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
+    TStatement insert(
+        db,
+        QStringLiteral(
+            "INSERT INTO COSM_NEW_TRAF_INFO (ATC_ID, CROS_DIR_TYPE, TYPE_TIME, SPED, LEFT_TRAF, "
+            "STGH_TRAF, RIGH_TRAF) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
     for (const QStringList& k : keys) {
         read.Bind(1, k[0]).Bind(2, k[1]);
         double sped = Between(r, 20, 60), left = Between(r, 5, 40), straight = Between(r, 20, 120),
                right = Between(r, 5, 40);
-        if (read.Step() && !read.IsNull(0) && !read.IsNull(1) && !read.IsNull(2) && !read.IsNull(3)) {
+        if (read.Step() && !read.IsNull(0) && !read.IsNull(1) && !read.IsNull(2) &&
+            !read.IsNull(3)) {
             sped = Walk(r, read.Double(0), 5, 5, 80);
             left = Walk(r, read.Double(1), 5, 0, 100);
             straight = Walk(r, read.Double(2), 10, 0, 250);
@@ -181,11 +196,14 @@ void FeedStatus(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound
         sets << QStringLiteral("%1 = ?%2").arg(columns[i]).arg(i + 3);
         marks << QStringLiteral("?%1").arg(i + 3);
     }
-    TStatement update(db, QStringLiteral(
-        "UPDATE EQUP_STAT_HIST_NEW_INFO SET STAT_TIME = ?2, %1 WHERE ATC_ID = ?1").arg(sets.join(", ")));
-    TStatement insert(db, QStringLiteral(
-        "INSERT INTO EQUP_STAT_HIST_NEW_INFO (ATC_ID, STAT_TIME, %1) VALUES (?1, ?2, %2)")
-        .arg(columns.join(", "), marks.join(", ")));
+    TStatement update(
+        db,
+        QStringLiteral("UPDATE EQUP_STAT_HIST_NEW_INFO SET STAT_TIME = ?2, %1 WHERE ATC_ID = ?1")
+            .arg(sets.join(", ")));
+    TStatement insert(
+        db, QStringLiteral(
+                "INSERT INTO EQUP_STAT_HIST_NEW_INFO (ATC_ID, STAT_TIME, %1) VALUES (?1, ?2, %2)")
+                .arg(columns.join(", "), marks.join(", ")));
     for (const QString& atc : controllers) {
         QStringList flags;
         read.Bind(1, atc);

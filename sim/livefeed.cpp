@@ -2,6 +2,8 @@
 // equipment status changing, so the monitoring program's figures move. Runs until killed; a
 // round that cannot be written (the database busy or gone) is reported and the next one tried.
 
+#include "LiveFeed.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -10,11 +12,10 @@
 #include <cstdio>
 #include <thread>
 
-#include "LiveFeed.h"
-
 namespace {
 int Usage() {
-    std::fprintf(stderr, "usage: vds-livefeed --db PATH [--interval-ms N]   (N > 0, default 3000)\n");
+    std::fprintf(stderr,
+                 "usage: vds-livefeed --db PATH [--interval-ms N]   (N > 0, default 3000)\n");
     return 2;
 }
 }  // namespace

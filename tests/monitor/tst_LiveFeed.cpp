@@ -16,7 +16,8 @@ namespace {
 QStringList Column(const QString& path, const QString& sql) {
     QStringList values;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("feedcheck"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("feedcheck"));
         db.setDatabaseName(path);
         if (db.open()) {
             QSqlQuery q(db);
@@ -51,8 +52,9 @@ private slots:
                  QStringList({"A1", "A2", "B1", "B2", "C1", "C2"}));
         QCOMPARE(Column(db.Path(), "SELECT DISTINCT TYPE_TIME FROM ATC_NEW_TRAF_INFO"),
                  QStringList({"2030-01-01 12:00:00"}));
-        QCOMPARE(Column(db.Path(), "SELECT ATC_ID || CROS_DIR_TYPE FROM COSM_NEW_TRAF_INFO ORDER BY 1"),
-                 QStringList({"N1", "N2"}));
+        QCOMPARE(
+            Column(db.Path(), "SELECT ATC_ID || CROS_DIR_TYPE FROM COSM_NEW_TRAF_INFO ORDER BY 1"),
+            QStringList({"N1", "N2"}));
         QCOMPARE(Column(db.Path(), "SELECT ATC_ID FROM EQUP_STAT_HIST_NEW_INFO ORDER BY 1"),
                  QStringList({"A", "B", "C", "N"}));
     }
@@ -69,14 +71,16 @@ private slots:
         // One newest row per key, all of the second round, each figure a step from the last.
         QCOMPARE(Column(db.Path(), "SELECT COUNT(*) FROM ATC_NEW_TRAF_INFO"), QStringList({"6"}));
         QCOMPARE(Column(db.Path(), "SELECT COUNT(*) FROM COSM_NEW_TRAF_INFO"), QStringList({"2"}));
-        QCOMPARE(Column(db.Path(), "SELECT COUNT(*) FROM EQUP_STAT_HIST_NEW_INFO"), QStringList({"4"}));
+        QCOMPARE(Column(db.Path(), "SELECT COUNT(*) FROM EQUP_STAT_HIST_NEW_INFO"),
+                 QStringList({"4"}));
         QCOMPARE(Column(db.Path(), "SELECT DISTINCT TYPE_TIME FROM COSM_NEW_TRAF_INFO"),
                  QStringList({"2030-01-01 12:00:03"}));
         const QStringList now =
             Column(db.Path(), "SELECT TRAF FROM ATC_NEW_TRAF_INFO ORDER BY ATC_ID, IOFL_TYPE");
         QCOMPARE(now.size(), traffic.size());
         for (int i = 0; i < now.size(); ++i)
-            QVERIFY2(qAbs(now[i].toInt() - traffic[i].toInt()) <= 15, qPrintable(now[i] + " " + traffic[i]));
+            QVERIFY2(qAbs(now[i].toInt() - traffic[i].toInt()) <= 15,
+                     qPrintable(now[i] + " " + traffic[i]));
     }
 
     void faultsComeAndGo() {
@@ -88,9 +92,11 @@ private slots:
             TFeedRound round;
             QCOMPARE(FeedOnce(db.Path(), random, kFirst.addSecs(3 * i), &round), QString());
             changed += round.flagsChanged;
-            const QStringList faults = Column(db.Path(),
-                "SELECT COUNT(*) FROM EQUP_STAT_HIST_NEW_INFO WHERE HRCL||HPOS||HROM||HRAM||SUMT||SLPF"
-                "||SSPF||SDOO||SFAF||SCOR||SACK||COM_ERR_STAT <> '111111111111'");
+            const QStringList faults =
+                Column(db.Path(),
+                       "SELECT COUNT(*) FROM EQUP_STAT_HIST_NEW_INFO WHERE "
+                       "HRCL||HPOS||HROM||HRAM||SUMT||SLPF"
+                       "||SSPF||SDOO||SFAF||SCOR||SACK||COM_ERR_STAT <> '111111111111'");
             (faults.value(0) == QLatin1String("0") ? roundsWithoutFault : roundsWithFault)++;
         }
         QVERIFY2(changed > 0, "no flag ever changed");

@@ -14,9 +14,15 @@
 #include "TrafMonTextFrm.h"
 
 namespace {
-TVirtualStringTree* TreeOf(QWidget& form) { return form.findChild<TVirtualStringTree*>("ChkTree"); }
-TfpSpread* GridOf(QWidget& form, const char* name) { return form.findChild<TfpSpread*>(name); }
-QString LabelOf(QWidget& form, const char* name) { return form.findChild<QLabel*>(name)->text(); }
+TVirtualStringTree* TreeOf(QWidget& form) {
+    return form.findChild<TVirtualStringTree*>("ChkTree");
+}
+TfpSpread* GridOf(QWidget& form, const char* name) {
+    return form.findChild<TfpSpread*>(name);
+}
+QString LabelOf(QWidget& form, const char* name) {
+    return form.findChild<QLabel*>(name)->text();
+}
 
 QString Cell(TfpSpread* grid, int row, int col) {
     grid->SetRow(row);
@@ -64,7 +70,8 @@ void ClickRadio(QWidget& form, const char* name) {
     auto* radio = form.findChild<QRadioButton*>(name);
     QStyleOptionButton option;
     option.initFrom(radio);
-    const QRect mark = radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
+    const QRect mark =
+        radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio);
     QTest::mouseClick(radio, Qt::LeftButton, {}, mark.center());
 }
 
@@ -219,8 +226,8 @@ private slots:
             << QStringList({"서울TG(0201)#0", "수원IC(0101)#0", "강릉JC(0301)#0"}) << "'A','B','C'";
         QTest::newRow("one controller on two links")
             << QStringList({"서울TG(0201)#0", "서울TG(0201)#1"}) << "'A','A'";
-        QTest::newRow("ticked then unticked") << QStringList({"서울TG(0201)#0", "서울TG(0201)#0"})
-                                               << QString();
+        QTest::newRow("ticked then unticked")
+            << QStringList({"서울TG(0201)#0", "서울TG(0201)#0"}) << QString();
         QTest::newRow("a group node") << QStringList({"영동선"}) << "'C','C'";
         QTest::newRow("axis branch root") << QStringList({"축별"}) << "'A','A','B','B','C','C'";
         QTest::newRow("survey-point branch root") << QStringList({"조사지점군별"}) << "'C','A','B'";
@@ -253,13 +260,17 @@ private slots:
         TMonitorDb fx;
         fx.db.Load(QString::fromUtf8(kNewestTraffic));
         const QString q = SqlQuoted(id);
-        fx.db.Load(QStringLiteral(
-            "INSERT INTO SPOT_INFO VALUES ('SQ','인용지점','어딘가');"
-            "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) VALUES (%1,105,'2','Y','SQ');"
-            "INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES (50,%1,'L1',1,'Y');"
-            "INSERT INTO ATC_NEW_TRAF_INFO VALUES (%1,'1','2024-05-02 10:20:00',7,70,1,'1');"
-            "INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES (%1,'x','1','1','1','1','1','1','1','1','1','1','1','1');")
-                        .arg(q));
+        fx.db.Load(
+            QStringLiteral(
+                "INSERT INTO SPOT_INFO VALUES ('SQ','인용지점','어딘가');"
+                "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) VALUES "
+                "(%1,105,'2','Y','SQ');"
+                "INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES "
+                "(50,%1,'L1',1,'Y');"
+                "INSERT INTO ATC_NEW_TRAF_INFO VALUES (%1,'1','2024-05-02 10:20:00',7,70,1,'1');"
+                "INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES "
+                "(%1,'x','1','1','1','1','1','1','1','1','1','1','1','1');")
+                .arg(q));
         TfrmTrafMonText form;
         TVirtualStringTree* tree = TreeOf(form);
         // Its own detector count: one inflow, none outflow.
@@ -277,13 +288,14 @@ private slots:
     void failedBuildLeavesTheDatabaseReady_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("repair");
-        QTest::newRow("branch query fails")
-            << "ALTER TABLE AXLE_INFO RENAME TO AXLE_GONE;" << "ALTER TABLE AXLE_GONE RENAME TO AXLE_INFO;";
+        QTest::newRow("branch query fails") << "ALTER TABLE AXLE_INFO RENAME TO AXLE_GONE;"
+                                            << "ALTER TABLE AXLE_GONE RENAME TO AXLE_INFO;";
         // Reading the detectors' operating state fails, which only the counts do, mid-branch.
         QTest::newRow("count query fails mid-branch")
             << "ALTER TABLE OVD_INFO RENAME TO OVD_T;"
                "CREATE VIEW OVD_INFO AS SELECT OVD_ID, ATC_ID, LINK_ID, LANE_NUM,"
-               " CASE WHEN ATC_ID='C' THEN abs(-9223372036854775807 - 1) ELSE OPER_STAT END OPER_STAT"
+               " CASE WHEN ATC_ID='C' THEN abs(-9223372036854775807 - 1) ELSE OPER_STAT END "
+               "OPER_STAT"
                " FROM OVD_T;"
             << "DROP VIEW OVD_INFO; ALTER TABLE OVD_T RENAME TO OVD_INFO;";
     }
@@ -312,7 +324,8 @@ private slots:
         QTest::addColumn<QStringList>("ticks");
         QTest::newRow("ticked once") << QStringList({"서울TG(0201)#0"});
         QTest::newRow("ticked on both links") << QStringList({"서울TG(0201)#0", "서울TG(0201)#1"});
-        QTest::newRow("ticked in both branches") << QStringList({"서울TG(0201)#0", "서울TG(0201)#2"});
+        QTest::newRow("ticked in both branches")
+            << QStringList({"서울TG(0201)#0", "서울TG(0201)#2"});
     }
     void vdsStationGivesInflowAndOutflowRows() {
         QFETCH(QStringList, ticks);
@@ -333,14 +346,15 @@ private slots:
         std::sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
             return a[7].isEmpty() < b[7].isEmpty();  // the inflow row first
         });
-        const QStringList common = {"1", "  서울TG  ", "101", "VDS", "서울 서초구 양재동", "11111111111", "1"};
+        const QStringList common = {"1",           "  서울TG  ", "101", "VDS", "서울 서초구 양재동",
+                                    "11111111111", "1"};
         QCOMPARE(rows[0].mid(0, 7), common);
         QCOMPARE(rows[1].mid(0, 7), common);
         QCOMPARE(rows[0].mid(7), QStringList({"85.46", "120", "12.5", "1", "", "", "", ""}));
         QCOMPARE(rows[1].mid(7), QStringList({"", "", "", "", "60.12", "80", "8.25", "2"}));
 
-        const QDateTime shown =
-            QDateTime::fromString(LabelOf(form, "lblCurDate"), QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        const QDateTime shown = QDateTime::fromString(LabelOf(form, "lblCurDate"),
+                                                      QStringLiteral("yyyy/MM/dd HH:mm:ss"));
         QVERIFY2(shown.isValid() && shown >= before && shown <= QDateTime::currentDateTime(),
                  qPrintable(LabelOf(form, "lblCurDate")));
         QCOMPARE(LabelOf(form, "lblColDate"), QStringLiteral("2024/05/02 10:15:00"));
@@ -369,10 +383,13 @@ private slots:
         fx.db.Load(QString::fromUtf8(kNewestTraffic));
         // A second intersection, faultless, on the same approaches.
         fx.db.Load(QStringLiteral(
-            "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) VALUES ('M',202,'1','Y','SN');"
-            "INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES (60,'M','N1',1,'Y');"
+            "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) VALUES "
+            "('M',202,'1','Y','SN');"
+            "INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES "
+            "(60,'M','N1',1,'Y');"
             "INSERT INTO COSM_NEW_TRAF_INFO VALUES ('M','1','2024-05-02 09:00:00',50,1,2,3);"
-            "INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES ('M','x','1','1','1','1','1','1','1','1','1','1','1','1');"));
+            "INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES "
+            "('M','x','1','1','1','1','1','1','1','1','1','1','1','1');"));
         TfrmTrafMonText form;
         form.rdoNewSglClick();
         TVirtualStringTree* tree = TreeOf(form);
@@ -383,10 +400,12 @@ private slots:
         std::sort(rows.begin(), rows.end(), [](const QStringList& a, const QStringList& b) {
             return a[2] + a[7] < b[2] + b[7];
         });
-        const QStringList n = {"3", "의정부교차로", "201", "신신호", "경기 의정부시", "11111110111", "1"};
+        const QStringList n = {"3", "의정부교차로", "201", "신신호", "경기 의정부시", "11111110111",
+                               "1"};
         QCOMPARE(rows[0], n + QStringList({"1", "35.5", "10", "50", "12"}));
         QCOMPARE(rows[1], n + QStringList({"2", "28", "8", "40", "9"}));
-        QCOMPARE(rows[2].mid(2, 6), QStringList({"202", "신신호", "경기 의정부시", "11111111111", "1", "1"}));
+        QCOMPARE(rows[2].mid(2, 6),
+                 QStringList({"202", "신신호", "경기 의정부시", "11111111111", "1", "1"}));
         QVERIFY(FilledRows(GridOf(form, "SprVDS")).isEmpty());
         QCOMPARE(LabelOf(form, "lblColDate"), QStringLiteral("2024/05/02 10:17:00"));
     }
@@ -463,6 +482,9 @@ private slots:
         ShowAndWait(form);
         TVirtualStringTree* tree = TreeOf(form);
         ClickCheckBox(tree, NodeAt(tree, "축별"));
+        // Choosing the mode already shown keeps the ticks.
+        ClickRadio(form, "rdoVDS");
+        QCOMPARE(form.GetCheckedAtcList(), QStringLiteral("'A','A','B','B','C','C'"));
         form.tmrQueryTimer();
         QCOMPARE(FilledRows(GridOf(form, "SprVDS")).size(), 4);
 
@@ -484,7 +506,9 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("repair");
         QTest::addColumn<QString>("message");
-        QTest::newRow("database unreachable") << "unlink" << "link" << "unable to open database file";
+        QTest::newRow("database unreachable") << "unlink"
+                                              << "link"
+                                              << "unable to open database file";
         QTest::newRow("table missing") << "ALTER TABLE EQUP_STAT_HIST_NEW_INFO RENAME TO GONE;"
                                        << "ALTER TABLE GONE RENAME TO EQUP_STAT_HIST_NEW_INFO;"
                                        << "no such table";
@@ -545,54 +569,84 @@ private slots:
     void sqlTexts_data() {
         QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("axis branch, VDS") << TfrmTrafMonText::AxisBranchSql(2) << QStringLiteral(
-            "SELECT DISTINCT A.AXLE_NAME AXLE_NAME1, L.LINK_ID LINK_ID1, S.SPOT_ID SPOT_ID1, "
-            "S.SPOT_NAME SPOT_NAME1, O.ATC_ID ATC_ID1, T.ATC_NUM ATC_NUM1 FROM ROAD_LINK_INFO L,   "
-            "OVD_INFO O,   ATC_INFO T,   SPOT_INFO S,   AXLE_INFO A  WHERE L.LINK_ID=O.LINK_ID "
-            "AND O.ATC_ID=T.ATC_ID AND T.SET_SPOT_ID=S.SPOT_ID AND A.AXLE_ID = L.AXLE_ID "
-            "AND T.EQUP_TYPE = 2 AND T.OPER_STAT = 'Y' ORDER BY AXLE_NAME1, ATC_NUM1 ");
-        QTest::newRow("survey-point branch, new signal") << TfrmTrafMonText::ResrBranchSql(1)
+        QTest::newRow("axis branch, VDS")
+            << TfrmTrafMonText::AxisBranchSql(2)
             << QStringLiteral(
-            "SELECT DISTINCT R.RESR_SPOT_ID RESR_SPOT_ID1, R.RESR_NAME RESR_NAME1, S.SPOT_ID SPOT_ID1, "
-            "S.SPOT_NAME SPOT_NAME1, A.ATC_ID ATC_ID1, A.ATC_NUM ATC_NUM1 FROM RESR_SPOT_CONF_INFO C, "
-            "          SPOT_INFO S,           ATC_INFO A,           RESR_SPOT_INFO R "
-            "WHERE C.RESR_GRUP_NUM = '0' AND R.RESR_SPOT_ID = C.RESR_SPOT_ID AND C.SPOT_ID=S.SPOT_ID "
-            "AND S.SPOT_ID=A.SET_SPOT_ID AND A.EQUP_TYPE = 1 AND A.OPER_STAT = 'Y' "
-            "ORDER BY RESR_NAME1, ATC_NUM1 ");
+                   "SELECT DISTINCT A.AXLE_NAME AXLE_NAME1, L.LINK_ID LINK_ID1, S.SPOT_ID "
+                   "SPOT_ID1, "
+                   "S.SPOT_NAME SPOT_NAME1, O.ATC_ID ATC_ID1, T.ATC_NUM ATC_NUM1 FROM "
+                   "ROAD_LINK_INFO L,   "
+                   "OVD_INFO O,   ATC_INFO T,   SPOT_INFO S,   AXLE_INFO A  WHERE "
+                   "L.LINK_ID=O.LINK_ID "
+                   "AND O.ATC_ID=T.ATC_ID AND T.SET_SPOT_ID=S.SPOT_ID AND A.AXLE_ID = L.AXLE_ID "
+                   "AND T.EQUP_TYPE = 2 AND T.OPER_STAT = 'Y' ORDER BY AXLE_NAME1, ATC_NUM1 ");
+        QTest::newRow("survey-point branch, new signal")
+            << TfrmTrafMonText::ResrBranchSql(1)
+            << QStringLiteral(
+                   "SELECT DISTINCT R.RESR_SPOT_ID RESR_SPOT_ID1, R.RESR_NAME RESR_NAME1, "
+                   "S.SPOT_ID SPOT_ID1, "
+                   "S.SPOT_NAME SPOT_NAME1, A.ATC_ID ATC_ID1, A.ATC_NUM ATC_NUM1 FROM "
+                   "RESR_SPOT_CONF_INFO C, "
+                   "          SPOT_INFO S,           ATC_INFO A,           RESR_SPOT_INFO R "
+                   "WHERE C.RESR_GRUP_NUM = '0' AND R.RESR_SPOT_ID = C.RESR_SPOT_ID AND "
+                   "C.SPOT_ID=S.SPOT_ID "
+                   "AND S.SPOT_ID=A.SET_SPOT_ID AND A.EQUP_TYPE = 1 AND A.OPER_STAT = 'Y' "
+                   "ORDER BY RESR_NAME1, ATC_NUM1 ");
         const QString count = QStringLiteral(
             "SELECT COUNT(A.ATC_ID) OVD_CNT FROM ATC_INFO A, OVD_INFO O, ROAD_LINK_INFO R "
             "WHERE A.ATC_ID = O.ATC_ID AND R.LINK_ID = O.LINK_ID AND A.EQUP_TYPE = 2 "
-            "AND A.OPER_STAT = 'Y' AND O.OPER_STAT = 'Y' AND R.IOFL_TYPE = %1 AND A.ATC_ID = 'V0123'");
+            "AND A.OPER_STAT = 'Y' AND O.OPER_STAT = 'Y' AND R.IOFL_TYPE = %1 AND A.ATC_ID = "
+            "'V0123'");
         QTest::newRow("inflow count") << TfrmTrafMonText::CountOvdSql("V0123", 1) << count.arg(1);
         QTest::newRow("outflow count") << TfrmTrafMonText::CountOvdSql("V0123", 2) << count.arg(2);
         const QString status = QStringLiteral(
             "E.HRCL HRCL, E.HPOS HPOS, E.HROM HROM, E.HRAM HRAM, E.SUMT SUMT, E.SLPF SLPF, "
             "E.SSPF SSPF, E.SDOO SDOO, E.SFAF SFAF, E.SCOR SCOR, E.SACK SACK, "
             "E.COM_ERR_STAT COM_ERR_STAT, ");
-        QTest::newRow("VDS grid") << TfrmTrafMonText::VdsGridSql("'A','B'") << QStringLiteral(
-            "SELECT DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
-            "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, S.SPOT_LOCA SPOT_LOCA, ")
-            + status + QStringLiteral(
-            "DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, ROUND(DECODE(M.IOFL_TYPE,'1',M.SPED),2) AS ISPED, "
-            "DECODE(M.IOFL_TYPE,'1',M.OCCU_RATE) AS IRATE, DECODE(M.IOFL_TYPE,'1',M.TRAF_STAT) AS ISTAT, "
-            "DECODE(M.IOFL_TYPE,'2',M.TRAF) AS OTRAF, ROUND(DECODE(M.IOFL_TYPE,'2',M.SPED),2) AS OSPED, "
-            "DECODE(M.IOFL_TYPE,'2',M.OCCU_RATE) AS ORATE, DECODE(M.IOFL_TYPE,'2',M.TRAF_STAT) AS OSTAT "
-            "FROM  ATC_NEW_TRAF_INFO M, ROAD_LINK_INFO R, SPOT_INFO S, OVD_INFO O, ATC_INFO A, "
-            "EQUP_STAT_HIST_NEW_INFO E, BASE_CODE_INFO B WHERE M.ATC_ID=O.ATC_ID AND O.LINK_ID=R.LINK_ID "
-            "AND R.IOFL_TYPE=M.IOFL_TYPE AND O.ATC_ID=A.ATC_ID AND E.ATC_ID = A.ATC_ID "
-            "AND A.SET_SPOT_ID=S.SPOT_ID AND B.CODE_TYPE = 'VD_EK' AND B.SYS_CODE = A.EQUP_TYPE "
-            "AND A.EQUP_TYPE = '2' AND A.ATC_ID IN ('A','B')ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
-        QTest::newRow("new-signal grid") << TfrmTrafMonText::NewSglGridSql("'N'") << QStringLiteral(
-            "SELECT DISTINCT TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
-            "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, S.SPOT_LOCA SPOT_LOCA, ")
-            + status + QStringLiteral(
-            "R.CROS_DIR_TYPE CROS_DIR_TYPE, C.SPED SPED, C.LEFT_TRAF LTRAF, C.STGH_TRAF STRAF, "
-            "C.RIGH_TRAF RTRAF FROM COSM_NEW_TRAF_INFO C, ROAD_LINK_INFO R, SPOT_INFO S, OVD_INFO O, "
-            "ATC_INFO A, EQUP_STAT_HIST_NEW_INFO E, BASE_CODE_INFO B WHERE O.LINK_ID=R.LINK_ID "
-            "AND O.ATC_ID=A.ATC_ID AND E.ATC_ID = A.ATC_ID AND A.SET_SPOT_ID=S.SPOT_ID "
-            "AND B.CODE_TYPE = 'VD_EK' AND B.SYS_CODE = A.EQUP_TYPE AND A.EQUP_TYPE = '1' "
-            "AND C.ATC_ID = O.ATC_ID AND C.CROS_DIR_TYPE = R.CROS_DIR_TYPE "
-            "AND A.ATC_ID IN ('N')ORDER BY TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') ");
+        QTest::newRow("VDS grid")
+            << TfrmTrafMonText::VdsGridSql("'A','B'")
+            << QStringLiteral(
+                   "SELECT DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
+                   "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, "
+                   "S.SPOT_LOCA SPOT_LOCA, ") +
+                   status +
+                   QStringLiteral(
+                       "DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, "
+                       "ROUND(DECODE(M.IOFL_TYPE,'1',M.SPED),2) AS ISPED, "
+                       "DECODE(M.IOFL_TYPE,'1',M.OCCU_RATE) AS IRATE, "
+                       "DECODE(M.IOFL_TYPE,'1',M.TRAF_STAT) AS ISTAT, "
+                       "DECODE(M.IOFL_TYPE,'2',M.TRAF) AS OTRAF, "
+                       "ROUND(DECODE(M.IOFL_TYPE,'2',M.SPED),2) AS OSPED, "
+                       "DECODE(M.IOFL_TYPE,'2',M.OCCU_RATE) AS ORATE, "
+                       "DECODE(M.IOFL_TYPE,'2',M.TRAF_STAT) AS OSTAT "
+                       "FROM  ATC_NEW_TRAF_INFO M, ROAD_LINK_INFO R, SPOT_INFO S, OVD_INFO O, "
+                       "ATC_INFO A, "
+                       "EQUP_STAT_HIST_NEW_INFO E, BASE_CODE_INFO B WHERE M.ATC_ID=O.ATC_ID AND "
+                       "O.LINK_ID=R.LINK_ID "
+                       "AND R.IOFL_TYPE=M.IOFL_TYPE AND O.ATC_ID=A.ATC_ID AND E.ATC_ID = A.ATC_ID "
+                       "AND A.SET_SPOT_ID=S.SPOT_ID AND B.CODE_TYPE = 'VD_EK' AND B.SYS_CODE = "
+                       "A.EQUP_TYPE "
+                       "AND A.EQUP_TYPE = '2' AND A.ATC_ID IN ('A','B')ORDER BY "
+                       "TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
+        QTest::newRow("new-signal grid")
+            << TfrmTrafMonText::NewSglGridSql("'N'")
+            << QStringLiteral(
+                   "SELECT DISTINCT TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
+                   "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, "
+                   "S.SPOT_LOCA SPOT_LOCA, ") +
+                   status +
+                   QStringLiteral(
+                       "R.CROS_DIR_TYPE CROS_DIR_TYPE, C.SPED SPED, C.LEFT_TRAF LTRAF, C.STGH_TRAF "
+                       "STRAF, "
+                       "C.RIGH_TRAF RTRAF FROM COSM_NEW_TRAF_INFO C, ROAD_LINK_INFO R, SPOT_INFO "
+                       "S, OVD_INFO O, "
+                       "ATC_INFO A, EQUP_STAT_HIST_NEW_INFO E, BASE_CODE_INFO B WHERE "
+                       "O.LINK_ID=R.LINK_ID "
+                       "AND O.ATC_ID=A.ATC_ID AND E.ATC_ID = A.ATC_ID AND A.SET_SPOT_ID=S.SPOT_ID "
+                       "AND B.CODE_TYPE = 'VD_EK' AND B.SYS_CODE = A.EQUP_TYPE AND A.EQUP_TYPE = "
+                       "'1' "
+                       "AND C.ATC_ID = O.ATC_ID AND C.CROS_DIR_TYPE = R.CROS_DIR_TYPE "
+                       "AND A.ATC_ID IN ('N')ORDER BY TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') ");
     }
     void sqlTexts() {
         QFETCH(QString, built);

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -95,9 +96,15 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("launchArgs");
-        QTest::newRow("stored parameters empty") << "" << "" << "" << false;
-        QTest::newRow("stored parameters changed") << "elsewhere" << "nobody" << "guess" << false;
-        QTest::newRow("launch arguments filled") << "" << "" << "" << true;
+        QTest::newRow("stored parameters empty") << ""
+                                                 << ""
+                                                 << "" << false;
+        QTest::newRow("stored parameters changed") << "elsewhere"
+                                                   << "nobody"
+                                                   << "guess" << false;
+        QTest::newRow("launch arguments filled") << ""
+                                                 << ""
+                                                 << "" << true;
     }
     void fixedAccountOnEveryConnect() {
         QFETCH(QString, database);
@@ -161,8 +168,10 @@ private slots:
             QCOMPARE(QStringList({a->text(), a->statusTip()}), item.second);
         }
         const QList<QPair<const char*, QKeySequence>> keys = {
-            {"FileNew1", QKeySequence("Ctrl+N")}, {"FileOpen1", QKeySequence("Ctrl+O")},
-            {"EditCut1", QKeySequence("Ctrl+X")}, {"EditCopy1", QKeySequence("Ctrl+C")},
+            {"FileNew1", QKeySequence("Ctrl+N")},
+            {"FileOpen1", QKeySequence("Ctrl+O")},
+            {"EditCut1", QKeySequence("Ctrl+X")},
+            {"EditCopy1", QKeySequence("Ctrl+C")},
             {"EditPaste1", QKeySequence("Ctrl+V")}};
         for (const auto& k : keys) QCOMPARE(Action(form, k.first)->shortcut(), k.second);
 
@@ -209,10 +218,12 @@ private slots:
         Action(form, "mnuTrafMonTxt")->trigger();
         QPointer<TfrmTrafMonText> second = form.pTrafMonText;
         QVERIFY(first && second && first != second);
-        QCOMPARE(Captions(form), QStringList({"교통상황 모니터링(Text)", "교통상황 모니터링(Text)"}));
+        QCOMPARE(Captions(form),
+                 QStringList({"교통상황 모니터링(Text)", "교통상황 모니터링(Text)"}));
         QVERIFY(form.MdiArea()->subWindowList().last()->isMaximized());
 
-        form.MdiArea()->setActiveSubWindow(form.MdiArea()->subWindowList(QMdiArea::CreationOrder)[0]);
+        form.MdiArea()->setActiveSubWindow(
+            form.MdiArea()->subWindowList(QMdiArea::CreationOrder)[0]);
         QCOMPARE(form.MdiArea()->activeSubWindow()->widget(), first.data());
         QTest::mouseClick(Button(form, "BitBtnStart"), Qt::LeftButton);
         QVERIFY(second->tmrQuery->isActive());
@@ -230,12 +241,13 @@ private slots:
     }
 
     void toolbarDoesNothingOnceItsWindowIsClosed_data() {
-        QTest::addColumn<bool>("byItsFrame");
-        QTest::newRow("closed by the toolbar") << false;
-        QTest::newRow("closed by its frame") << true;
+        QTest::addColumn<QString>("closedBy");
+        QTest::newRow("closed by the toolbar") << "toolbar";
+        QTest::newRow("closed by its frame") << "frame";
+        QTest::newRow("closed by its own close button") << "btnClose";
     }
     void toolbarDoesNothingOnceItsWindowIsClosed() {
-        QFETCH(bool, byItsFrame);
+        QFETCH(QString, closedBy);
         TMonitorDb fx;
         fx.db.Load(QString::fromUtf8(kNewestTraffic));
         TMessageRecorder boxes;
@@ -251,8 +263,10 @@ private slots:
         last->tmrQuery->setInterval(20);
         QTest::mouseClick(Button(form, "BitBtnStart"), Qt::LeftButton);
         QTRY_VERIFY(fx.logOns > 4);
-        if (byItsFrame)
+        if (closedBy == QLatin1String("frame"))
             form.MdiArea()->subWindowList(QMdiArea::CreationOrder).last()->close();
+        else if (closedBy == QLatin1String("btnClose"))
+            QTest::mouseClick(last->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
         else
             QTest::mouseClick(Button(form, "BitBtnClose"), Qt::LeftButton);
         QTRY_VERIFY(last.isNull());
@@ -319,8 +333,10 @@ private slots:
     void fileNamedLikeTheNewCaption_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("memo");
-        QTest::newRow("a file of that name") << "NONAME1" << "첫 줄\n  둘째 줄\n";
-        QTest::newRow("a file of another name") << "NONAME2" << "";
+        QTest::newRow("a file of that name") << "NONAME1"
+                                             << "첫 줄\n  둘째 줄\n";
+        QTest::newRow("a file of another name") << "NONAME2"
+                                                << "";
     }
     void fileNamedLikeTheNewCaption() {
         QFETCH(QString, fileName);
@@ -349,7 +365,8 @@ private slots:
         QCOMPARE(Captions(form), QStringList({"NONAME1"}));
         QCOMPARE(NewestTextWindow(form)->Memo1()->toPlainText(), QString());
         QCOMPARE(boxes.messages.size(), 1);
-        QVERIFY2(boxes.messages[0].contains(QStringLiteral("NONAME1")), qPrintable(boxes.messages[0]));
+        QVERIFY2(boxes.messages[0].contains(QStringLiteral("NONAME1")),
+                 qPrintable(boxes.messages[0]));
     }
 
     void openDialog_data() {
@@ -385,7 +402,8 @@ private slots:
             return;
         }
         QCOMPARE(Captions(form), QStringList({path}));
-        QCOMPARE(NewestTextWindow(form)->Memo1()->toPlainText(), QStringLiteral("line one\nline two"));
+        QCOMPARE(NewestTextWindow(form)->Memo1()->toPlainText(),
+                 QStringLiteral("line one\nline two"));
     }
 
     void editCommandsWorkOnTheFocusedMemo() {
