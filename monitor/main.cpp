@@ -129,6 +129,8 @@ QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     QMdiSubWindow* sub = ui->mdiArea->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // Tiling may not squeeze a window below what its texts need; it overlaps instead.
+    sub->setMinimumSize(sub->minimumSizeHint());
     return sub;
 }
 
