@@ -29,6 +29,13 @@ if [ -x "$SIM" ]; then
     echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
 fi
 
+FEED="$BUILD/sim/vds-livefeed"
+if [ -x "$FEED" ]; then
+    "$FEED" --db "$DEMO/$DBNAME" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
+    pids+=($!)
+    echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
+fi
+
 MORSENDA=("$BUILD/remote/morsenda" demo demo "$DBNAME" demo demo)
 TALVERO=("$BUILD/monitor/talvero")
 programs=(MORSENDA)

@@ -1,0 +1,531 @@
+#include "TrafMonTextFrm.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include "Check.h"
+#include "Db.h"
+#include "Grid.h"
+#include "OracleDM.h"
+#include "ui_TrafMonTextFrm.h"
+
+namespace {
+const QString kNoDate = QStringLiteral("0000/00/00 00:00:00");
+const QString kDateForm = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+
+const char* const kStatusFlags[] = {"HRCL", "HPOS", "HROM", "HRAM", "SUMT", "SLPF",
+                                    "SSPF", "SDOO", "SFAF", "SCOR", "SACK"};
+
+// The pieces both traffic queries share, from the first flag to the communication status.
+QString StatusSelectPieces() {
+    QString s;
+    for (const char* f : kStatusFlags) s += QStringLiteral("E.%1 %1, ").arg(QLatin1String(f));
+    s += QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
+    return s;
+}
+
+// Visits the station nodes (level 3) of a branch, group by group.
+void ForEachStation(const TVirtualStringTree* tree, PVirtualNode branchRoot,
+                    const std::function<void(PVirtualNode)>& visit) {
+    if (!branchRoot || tree->ChildCount(branchRoot) == 0) return;
+    for (PVirtualNode group = tree->GetFirstChild(branchRoot); group;
+         group = tree->GetNextSibling(group))
+        for (PVirtualNode station = tree->GetFirstChild(group); station;
+             station = tree->GetNextSibling(station))
+            visit(station);
+}
+}  // namespace
+
+QString SqlQuoted(const QString& value) {
+    QString doubled = value;
+    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
+}
+
+TGridColumn FieldColumn(const QString& fieldName) {
+    return
+        [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };
+}
+
+TGridColumn StatusColumn() {
+    return [](const TSQLClientDataSet& ds) {
+        QString text;
+        for (const char* f : kStatusFlags) text += ds.FieldByName(QLatin1String(f)).AsString();
+        return text;
+    };
+}
+
+void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
+                       const std::vector<TGridColumn>& columns,
+                       const std::function<void()>& whileConnected) {
+    TSQLConnection* connection = dataset.Connection();
+    try {
+        dataset.SetCommandText(sql);
+        if (!connection->Connected()) connection->SetConnected(true);
+        if (!dataset.Active()) dataset.Open();
+        grid->SetReDraw(false);
+        dataset.First();
+        int row = 1;
+        while (!dataset.Eof()) {
+            int col = 1;
+            for (const TGridColumn& read : columns) {
+                grid->SetRow(row);
+                grid->SetCol(col);
+                grid->SetText(read(dataset));
+                ++col;
+            }
+            ++row;
+            dataset.Next();
+        }
+        grid->SetReDraw(true);
+        dataset.Close();
+        if (whileConnected) whileConnected();
+    } catch (...) {
+        // Left open or connected, the next fill would fail on its command text or log-on.
+        grid->SetReDraw(true);
+        connection->SetConnected(false);
+        dataset.Close();
+        throw;
+    }
+    connection->SetConnected(false);
+    dataset.Close();
+}
+
+// ---- window --------------------------------------------------------------------------------
+
+TfrmTrafMonText::TfrmTrafMonText(QWidget* parent) : QWidget(parent), ui(new Ui::TfrmTrafMonText) {
+    ui->setupUi(this);
+    tmrQuery = new QTimer(this);
+    tmrQuery->setObjectName(QStringLiteral("tmrQuery"));
+    tmrQuery->setInterval(1000);
+    ui->ChkTree->OnGetText = [this](PVirtualNode node) {
+        const auto* rec = ui->ChkTree->GetNodeDataAs<::data>(node);
+        return rec ? rec->strName : QString();
+    };
+    SetUpGrids();
+    ConnectHandlers();
+    FormCreate();
+}
+
+TfrmTrafMonText::~TfrmTrafMonText() = default;
+
+void TfrmTrafMonText::SetUpGrids() {
+    for (TfpSpread* grid : {ui->SprVDS, ui->SprNewSgl}) {
+        grid->verticalHeader()->setVisible(false);
+        grid->horizontalHeader()->setHighlightSections(false);
+        grid->resizeColumnsToContents();
+    }
+}
+
+void TfrmTrafMonText::ConnectHandlers() {
+    // A click on the mode already shown changes nothing, so it must not throw the ticks away.
+    connect(ui->rdoVDS, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rdoVDSClick();
+    });
+    connect(ui->rdoNewSgl, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rdoNewSglClick();
+    });
+    connect(ui->btnClose, &QPushButton::clicked, this, &TfrmTrafMonText::btnCloseClick);
+    connect(ui->btnStart, &QPushButton::clicked, this, &TfrmTrafMonText::btnStartClick);
+    connect(ui->btnStop, &QPushButton::clicked, this, &TfrmTrafMonText::btnStopClick);
+    connect(ui->btnDevSts, &QPushButton::clicked, this, &TfrmTrafMonText::btnDevStsClick);
+    connect(ui->btnDevSrch, &QPushButton::clicked, this, &TfrmTrafMonText::btnDevSrchClick);
+    connect(tmrQuery, &QTimer::timeout, this, &TfrmTrafMonText::tmrQueryTimer);
+}
+
+bool TfrmTrafMonText::event(QEvent* e) {
+    switch (e->type()) {
+        case QEvent::WindowActivate:
+            FormActivate();
+            break;
+        case QEvent::ParentChange:
+            WatchSubWindowActivation();
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(e);
+}
+
+// Inside the MDI area the frame, not this widget, is what gets activated.
+void TfrmTrafMonText::WatchSubWindowActivation() {
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub || m_watchingSubWindow) return;
+    m_watchingSubWindow = true;
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates, Qt::WindowStates now) {
+                if (now & Qt::WindowActive) FormActivate();
+            });
+}
+
+void TfrmTrafMonText::closeEvent(QCloseEvent* event) {
+    FormClose(event);
+}
+
+void TfrmTrafMonText::FormClose(QCloseEvent* event) {
+    // A closed window is freed; its refresh must not run while the free is pending.
+    tmrQuery->stop();
+    setAttribute(Qt::WA_DeleteOnClose);
+    event->accept();
+}
+
+void TfrmTrafMonText::FormCreate() {
+    nMode = kModeVds;
+    RebuildStationTree();
+    ui->SprNewSgl->hide();
+    ui->SprVDS->show();
+}
+
+void TfrmTrafMonText::FormActivate() {
+    ui->ChkTree->SetCheckSupport(true);
+}
+
+void TfrmTrafMonText::rdoVDSClick() {
+    FormCreate();
+}
+
+void TfrmTrafMonText::rdoNewSglClick() {
+    nMode = kModeNewSignal;
+    RebuildStationTree();
+    ui->SprVDS->hide();
+    ui->SprNewSgl->show();
+}
+
+void TfrmTrafMonText::Close() {
+    // Inside the MDI area the frame goes too; closing it closes this window first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+// A button labelled "close" that did nothing would leave the operator puzzled.
+void TfrmTrafMonText::btnCloseClick() {
+    Close();
+}
+
+void TfrmTrafMonText::btnStartClick() {
+    tmrQuery->start();
+}
+
+void TfrmTrafMonText::btnStopClick() {
+    tmrQuery->stop();
+}
+
+// The equipment-status and search windows open from here once they exist.
+void TfrmTrafMonText::btnDevStsClick() {}
+
+void TfrmTrafMonText::btnDevSrchClick() {}
+
+// ---- station tree --------------------------------------------------------------------------
+
+void TfrmTrafMonText::RebuildStationTree() {
+    InitStationTree();
+    LoadAxisBranch(nMode);
+    LoadResrBranch(nMode);
+    ui->ChkTree->FullExpand(pRootNode);
+}
+
+void TfrmTrafMonText::InitStationTree() {
+    TVirtualStringTree* tree = ui->ChkTree;
+    tree->Clear();
+    pAxisGroup = pResrGroup = nullptr;
+    auto add = [tree](PVirtualNode parent, const QString& name) {
+        auto rec = std::make_unique<::data>();
+        rec->strName = name;
+        PVirtualNode node = tree->AddChild(parent, std::move(rec));
+        tree->SetCheckType(node, ctTriStateCheckBox);
+        return node;
+    };
+    pRootNode = add(nullptr, QStringLiteral("교통량 수집 지점"));
+    pAxisNode = add(pRootNode, QStringLiteral("축별"));
+    pResrNode = add(pRootNode, QStringLiteral("조사지점군별"));
+}
+
+QString TfrmTrafMonText::AxisBranchSql(int mode) {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("A.AXLE_NAME AXLE_NAME1, ") +
+           QStringLiteral("L.LINK_ID LINK_ID1, ") + QStringLiteral("S.SPOT_ID SPOT_ID1, ") +
+           QStringLiteral("S.SPOT_NAME SPOT_NAME1, ") + QStringLiteral("O.ATC_ID ATC_ID1, ") +
+           QStringLiteral("T.ATC_NUM ATC_NUM1 ") + QStringLiteral("FROM ROAD_LINK_INFO L, ") +
+           QStringLiteral("  OVD_INFO O, ") + QStringLiteral("  ATC_INFO T, ") +
+           QStringLiteral("  SPOT_INFO S, ") + QStringLiteral("  AXLE_INFO A  ") +
+           QStringLiteral("WHERE L.LINK_ID=O.LINK_ID ") + QStringLiteral("AND O.ATC_ID=T.ATC_ID ") +
+           QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND A.AXLE_ID = L.AXLE_ID ") + QStringLiteral("AND T.EQUP_TYPE = ") +
+           QString::number(mode) + QStringLiteral(" ") + QStringLiteral("AND T.OPER_STAT = 'Y' ") +
+           QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
+}
+
+QString TfrmTrafMonText::ResrBranchSql(int mode) {
+    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("R.RESR_SPOT_ID RESR_SPOT_ID1, ") +
+           QStringLiteral("R.RESR_NAME RESR_NAME1, ") + QStringLiteral("S.SPOT_ID SPOT_ID1, ") +
+           QStringLiteral("S.SPOT_NAME SPOT_NAME1, ") + QStringLiteral("A.ATC_ID ATC_ID1, ") +
+           QStringLiteral("A.ATC_NUM ATC_NUM1 ") + QStringLiteral("FROM RESR_SPOT_CONF_INFO C, ") +
+           QStringLiteral("          SPOT_INFO S, ") + QStringLiteral("          ATC_INFO A, ") +
+           QStringLiteral("          RESR_SPOT_INFO R ") +
+           QStringLiteral("WHERE C.RESR_GRUP_NUM = '0' ") +
+           QStringLiteral("AND R.RESR_SPOT_ID = C.RESR_SPOT_ID ") +
+           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") + QStringLiteral("AND A.EQUP_TYPE = ") +
+           QString::number(mode) + QStringLiteral(" ") + QStringLiteral("AND A.OPER_STAT = 'Y' ") +
+           QStringLiteral("ORDER BY RESR_NAME1, ATC_NUM1 ");
+}
+
+QString TfrmTrafMonText::CountOvdSql(const QString& atcId, int direction) {
+    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
+           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O, ") +
+           QStringLiteral("ROAD_LINK_INFO R ") + QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("AND R.LINK_ID = O.LINK_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
+           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
+           (direction == 1 ? QStringLiteral("AND R.IOFL_TYPE = 1 ")
+                           : QStringLiteral("AND R.IOFL_TYPE = 2 ")) +
+           QStringLiteral("AND A.ATC_ID = ") + SqlQuoted(atcId);
+}
+
+QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    ds.SetCommandText(CountOvdSql(atcId, direction));
+    if (!ds.Connection()->Connected()) ds.Connection()->SetConnected(true);
+    if (!ds.Active()) ds.Open();
+    const QString count = ds.FieldByName(QStringLiteral("OVD_CNT")).AsString();
+    ds.Close();
+    return count;
+}
+
+void TfrmTrafMonText::LoadAxisBranch(int mode) {
+    LoadBranch(true, mode);
+}
+
+void TfrmTrafMonText::LoadResrBranch(int mode) {
+    LoadBranch(false, mode);
+}
+
+void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
+    TVirtualStringTree* tree = ui->ChkTree;
+    TSQLClientDataSet& ds = axis ? dmOracle->dsAxis : dmOracle->dsPoint;
+    TSQLConnection& connection = dmOracle->vdsConnection;
+    PVirtualNode branchRoot = axis ? pAxisNode : pResrNode;
+    PVirtualNode& group = axis ? pAxisGroup : pResrGroup;
+    const QString groupField = axis ? QStringLiteral("AXLE_NAME1") : QStringLiteral("RESR_NAME1");
+
+    auto record = [&]() {
+        auto r = std::make_unique<::data>();
+        r->strID = axis ? QStringLiteral("1") : QStringLiteral("2");
+        auto field = [&](const char* name) {
+            return ds.FieldByName(QLatin1String(name)).AsString();
+        };
+        if (axis) {
+            r->strAXLE_NAME = field("AXLE_NAME1");
+            r->strLINK_ID = field("LINK_ID1");
+        } else {
+            r->strRESR_SPOT_ID = field("RESR_SPOT_ID1");
+            r->strRESR_NAME = field("RESR_NAME1");
+        }
+        r->strSPOT_ID = field("SPOT_ID1");
+        r->strSPOT_NAME = field("SPOT_NAME1");
+        r->strATC_ID = field("ATC_ID1");
+        r->strATC_NUM = field("ATC_NUM1");
+        const int inflow = CountOvd(r->strATC_ID, 1).toInt();
+        const int outflow = CountOvd(r->strATC_ID, 2).toInt();
+        r->strOVD_CNT = QString::asprintf("(%02d%02d)", inflow, outflow);
+        return r;
+    };
+    auto stationText = [](const ::data& r) { return r.strSPOT_NAME.trimmed() + r.strOVD_CNT; };
+    auto add = [tree](PVirtualNode parent, std::unique_ptr<::data> r) {
+        PVirtualNode node = tree->AddChild(parent, std::move(r));
+        tree->SetCheckType(node, ctTriStateCheckBox);
+        return node;
+    };
+
+    try {
+        ds.SetCommandText(axis ? AxisBranchSql(mode) : ResrBranchSql(mode));
+        if (!connection.Connected()) connection.SetConnected(true);
+        if (!ds.Active()) ds.Open();
+        ds.First();
+        QString previousGroup;
+        while (!ds.Eof()) {
+            auto r = record();
+            const QString groupName = ds.FieldByName(groupField).AsString();
+            // Without a group yet, even an empty name opens one, so the station still has a parent.
+            if (!group || groupName != previousGroup) {
+                r->strName = groupName;
+                group = add(branchRoot, std::move(r));
+                auto s = record();
+                s->strName = stationText(*s);
+                add(group, std::move(s));
+                previousGroup = groupName;
+            } else {
+                r->strName = stationText(*r);
+                add(group, std::move(r));
+            }
+            ds.Next();
+        }
+    } catch (...) {
+        connection.SetConnected(false);
+        ds.Close();
+        dmOracle->dsQuery.Close();
+        throw;
+    }
+    connection.SetConnected(false);
+    ds.Close();
+}
+
+QString TfrmTrafMonText::GetCheckedAtcList() {
+    std::vector<const ::data*> list;
+    CollectCheckedAxis(pAxisNode, list);
+    CollectCheckedResr(pResrNode, list);
+    QStringList quoted;
+    for (const ::data* rec : list) quoted << SqlQuoted(rec->strATC_ID);
+    return quoted.join(QLatin1Char(','));
+}
+
+void TfrmTrafMonText::CollectCheckedAxis(PVirtualNode branchRoot,
+                                         std::vector<const ::data*>& list) const {
+    const TVirtualStringTree* tree = ui->ChkTree;
+    ForEachStation(tree, branchRoot, [&](PVirtualNode node) {
+        if (tree->CheckState(node) != csCheckedNormal) return;
+        const int nLevel = tree->GetNodeLevel(node);
+        VDS_CHECK(nLevel == 3);
+        list.push_back(tree->GetNodeDataAs<::data>(node));
+    });
+}
+
+void TfrmTrafMonText::CollectCheckedResr(PVirtualNode branchRoot,
+                                         std::vector<const ::data*>& list) const {
+    const TVirtualStringTree* tree = ui->ChkTree;
+    ForEachStation(tree, branchRoot, [&](PVirtualNode node) {
+        if (tree->CheckState(node) != csCheckedNormal) return;
+        const int nLevel = tree->GetNodeLevel(node);
+        VDS_CHECK(nLevel == 3);
+        list.push_back(tree->GetNodeDataAs<::data>(node));
+    });
+}
+
+// ---- refresh -------------------------------------------------------------------------------
+
+QString TfrmTrafMonText::VdsGridSql(const QString& atcList) {
+    return QStringLiteral("SELECT ") +
+           QStringLiteral("DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
+           QStringLiteral("R.ROAD_NUM ROAD_NUM, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
+           QStringLiteral("A.ATC_NUM ATC_NUM, ") + QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
+           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ") + StatusSelectPieces() +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, ") +
+           QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'1',M.SPED),2) AS ISPED, ") +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.OCCU_RATE) AS IRATE, ") +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF_STAT) AS ISTAT, ") +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.TRAF) AS OTRAF, ") +
+           QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'2',M.SPED),2) AS OSPED, ") +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.OCCU_RATE) AS ORATE, ") +
+           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.TRAF_STAT) AS OSTAT ") +
+           QStringLiteral("FROM  ") + QStringLiteral("ATC_NEW_TRAF_INFO M, ") +
+           QStringLiteral("ROAD_LINK_INFO R, ") + QStringLiteral("SPOT_INFO S, ") +
+           QStringLiteral("OVD_INFO O, ") + QStringLiteral("ATC_INFO A, ") +
+           QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") + QStringLiteral("BASE_CODE_INFO B ") +
+           QStringLiteral("WHERE M.ATC_ID=O.ATC_ID ") + QStringLiteral("AND O.LINK_ID=R.LINK_ID ") +
+           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") +
+           QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
+           // Each row carries the status of its own controller, not of every controller.
+           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
+           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
+           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
+           QStringLiteral("AND A.EQUP_TYPE = '2' ") + QStringLiteral("AND A.ATC_ID IN (") +
+           atcList + QStringLiteral(")") +
+           QStringLiteral("ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
+}
+
+QString TfrmTrafMonText::NewSglGridSql(const QString& atcList) {
+    return QStringLiteral("SELECT ") + QStringLiteral("DISTINCT ") +
+           QStringLiteral("TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
+           QStringLiteral("R.ROAD_NUM ROAD_NUM, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
+           QStringLiteral("A.ATC_NUM ATC_NUM, ") + QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
+           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ") + StatusSelectPieces() +
+           QStringLiteral("R.CROS_DIR_TYPE CROS_DIR_TYPE, ") + QStringLiteral("C.SPED SPED, ") +
+           QStringLiteral("C.LEFT_TRAF LTRAF, ") + QStringLiteral("C.STGH_TRAF STRAF, ") +
+           QStringLiteral("C.RIGH_TRAF RTRAF ") + QStringLiteral("FROM ") +
+           QStringLiteral("COSM_NEW_TRAF_INFO C, ") + QStringLiteral("ROAD_LINK_INFO R, ") +
+           QStringLiteral("SPOT_INFO S, ") + QStringLiteral("OVD_INFO O, ") +
+           QStringLiteral("ATC_INFO A, ") + QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") +
+           QStringLiteral("BASE_CODE_INFO B ") + QStringLiteral("WHERE ") +
+           QStringLiteral("O.LINK_ID=R.LINK_ID ") + QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
+           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
+           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
+           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
+           QStringLiteral("AND A.EQUP_TYPE = '1' ") + QStringLiteral("AND C.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("AND C.CROS_DIR_TYPE = R.CROS_DIR_TYPE ") +
+           QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
+           QStringLiteral("ORDER BY TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') ");
+}
+
+QString TfrmTrafMonText::ColDateSql(int mode, const QString& atcList) {
+    return QStringLiteral("SELECT TO_CHAR(MAX(TYPE_TIME), 'YYYY/MM/DD HH24:MI:SS') COL_DATE ") +
+           (mode == kModeNewSignal ? QStringLiteral("FROM COSM_NEW_TRAF_INFO ")
+                                   : QStringLiteral("FROM ATC_NEW_TRAF_INFO ")) +
+           QStringLiteral("WHERE ATC_ID IN (") + atcList + QStringLiteral(")");
+}
+
+// The collection time of the newest figures, so an operator sees how old they are.
+void TfrmTrafMonText::ShowColDate(int mode, const QString& atcList) {
+    TSQLClientDataSet& ds = dmOracle->dsQuery;
+    ds.SetCommandText(ColDateSql(mode, atcList));
+    ds.Open();
+    const QString newest = ds.FieldByName(QStringLiteral("COL_DATE")).AsString();
+    ds.Close();
+    ui->lblColDate->setText(newest.isEmpty() ? kNoDate : newest);
+}
+
+void TfrmTrafMonText::FillVdsGrid(const QString& atcList) {
+    const std::vector<TGridColumn> columns = {
+        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
+        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
+        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
+        FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("ISPED")),
+        FieldColumn(QStringLiteral("ITRAF")),        FieldColumn(QStringLiteral("IRATE")),
+        FieldColumn(QStringLiteral("ISTAT")),        FieldColumn(QStringLiteral("OSPED")),
+        FieldColumn(QStringLiteral("OTRAF")),        FieldColumn(QStringLiteral("ORATE")),
+        FieldColumn(QStringLiteral("OSTAT"))};
+    FillGridFromQuery(ui->SprVDS, dmOracle->dsQuery, VdsGridSql(atcList), columns,
+                      [&] { ShowColDate(kModeVds, atcList); });
+}
+
+void TfrmTrafMonText::FillNewSglGrid(const QString& atcList) {
+    const std::vector<TGridColumn> columns = {
+        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
+        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
+        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
+        FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("CROS_DIR_TYPE")),
+        FieldColumn(QStringLiteral("SPED")),         FieldColumn(QStringLiteral("LTRAF")),
+        FieldColumn(QStringLiteral("STRAF")),        FieldColumn(QStringLiteral("RTRAF"))};
+    FillGridFromQuery(ui->SprNewSgl, dmOracle->dsQuery, NewSglGridSql(atcList), columns,
+                      [&] { ShowColDate(kModeNewSignal, atcList); });
+}
+
+void TfrmTrafMonText::tmrQueryTimer() {
+    const QString list = GetCheckedAtcList();
+    if (list.isEmpty()) return;
+    if (nMode == kModeVds) {
+        ui->SprVDS->DeleteRows(1, ui->SprVDS->MaxRows());
+        FillVdsGrid(list);
+    } else if (nMode == kModeNewSignal) {
+        ui->SprNewSgl->DeleteRows(1, ui->SprNewSgl->MaxRows());
+        FillNewSglGrid(list);
+    } else {
+        return;
+    }
+    WidenColumnsToFit(nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl);
+    ui->lblCurDate->setText(QDateTime::currentDateTime().toString(kDateForm));
+}
+
+// Names and places are longer than their headers; columns only widen, so they do not jump about
+// from one second to the next.
+void TfrmTrafMonText::WidenColumnsToFit(TfpSpread* grid) {
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const int before = grid->columnWidth(c);
+        grid->resizeColumnToContents(c);
+        if (grid->columnWidth(c) < before) grid->setColumnWidth(c, before);
+    }
+}

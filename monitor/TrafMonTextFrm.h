@@ -1,0 +1,125 @@
+#pragma once
+// The traffic text-monitor window: the station tree of both equipment types, and the grid of the
+// current mode that its timer refreshes once a second with the newest traffic and status of the
+// ticked stations. An MDI child that frees itself when closed. Main thread only.
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "VirtualTree.h"
+
+namespace Ui {
+class TfrmTrafMonText;
+}
+class QTimer;
+class TSQLClientDataSet;
+class TfpSpread;
+
+// The record of one station-tree node.
+struct data final : TNodeRecord {
+    QString strID;  // "1" axis branch, "2" survey-point branch
+    QString strName;
+    QString strAXLE_NAME;
+    QString strLINK_ID;
+    QString strRESR_SPOT_ID;
+    QString strRESR_NAME;
+    QString strSPOT_ID;
+    QString strSPOT_NAME;
+    QString strATC_ID;
+    QString strATC_NUM;
+    QString strOVD_CNT;
+};
+
+// A text as an SQL literal: between single quotes, each quote inside doubled.
+QString SqlQuoted(const QString& value);
+
+// One grid column of a query-into-grid fill: what it shows of the current row.
+using TGridColumn = std::function<QString(const TSQLClientDataSet&)>;
+TGridColumn FieldColumn(const QString& fieldName);
+// The eleven equipment-status flags of the row joined without separators.
+TGridColumn StatusColumn();
+
+// Runs sql on dataset and writes its rows into grid from row 1, one column reader per grid column;
+// connects if needed and disconnects at the end. whileConnected runs after the rows are in and the
+// dataset is closed again, before the disconnect. On failure the dataset is closed and its
+// connection disconnected before the error goes on, so the next fill can run.
+void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
+                       const std::vector<TGridColumn>& columns,
+                       const std::function<void()>& whileConnected = {});
+
+class TfrmTrafMonText : public QWidget {
+    Q_OBJECT
+public:
+    enum { kModeNewSignal = 1, kModeVds = 2 };
+
+    explicit TfrmTrafMonText(QWidget* parent = nullptr);
+    ~TfrmTrafMonText() override;
+
+    QTimer* tmrQuery = nullptr;
+
+    int GetMonitorMode() const { return nMode; }
+    // Closes the window, which frees it.
+    void Close();
+
+    // The station tree.
+    void InitStationTree();
+    void LoadAxisBranch(int mode);
+    void LoadResrBranch(int mode);
+    QString CountOvd(const QString& atcId, int direction);
+    // The ticked stations' ids as an SQL IN-list ('A','B'), axis branch first; empty when none.
+    QString GetCheckedAtcList();
+    // Add the ticked station records of one branch to list; the tree keeps owning them.
+    void CollectCheckedAxis(PVirtualNode branchRoot, std::vector<const ::data*>& list) const;
+    void CollectCheckedResr(PVirtualNode branchRoot, std::vector<const ::data*>& list) const;
+
+    // The refresh.
+    void FillVdsGrid(const QString& atcList);
+    void FillNewSglGrid(const QString& atcList);
+
+    // The SQL texts the window runs.
+    static QString AxisBranchSql(int mode);
+    static QString ResrBranchSql(int mode);
+    static QString CountOvdSql(const QString& atcId, int direction);
+    static QString VdsGridSql(const QString& atcList);
+    static QString NewSglGridSql(const QString& atcList);
+    static QString ColDateSql(int mode, const QString& atcList);
+
+    // Handlers.
+    void FormCreate();
+    void FormActivate();
+    void rdoVDSClick();
+    void rdoNewSglClick();
+    void btnCloseClick();
+    void btnStartClick();
+    void btnStopClick();
+    void btnDevStsClick();
+    void btnDevSrchClick();
+    void tmrQueryTimer();
+
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormClose(QCloseEvent* event);
+    void ConnectHandlers();
+    void SetUpGrids();
+    void RebuildStationTree();
+    void LoadBranch(bool axis, int mode);
+    void WatchSubWindowActivation();
+    void ShowColDate(int mode, const QString& atcList);
+    static void WidenColumnsToFit(TfpSpread* grid);
+
+    std::unique_ptr<Ui::TfrmTrafMonText> ui;
+    int nMode = kModeVds;
+    PVirtualNode pRootNode = nullptr;
+    PVirtualNode pAxisNode = nullptr;
+    PVirtualNode pResrNode = nullptr;
+    PVirtualNode pAxisGroup = nullptr;
+    PVirtualNode pResrGroup = nullptr;
+    bool m_watchingSubWindow = false;
+};
