@@ -1,0 +1,281 @@
+#include "Link.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QLoggingCategory>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcLink, "vds.link")
+
+const TMsgLen MsgLenTable[kOpcodeCount] = {
+    {0, 0, 0},     {1, 12, 0},   {2, 0, 0},    {3, 0, 0},   {4, 3, 198}, {5, 3, 95767},
+    {6, 3, 54007}, {7, 4, 38},   {8, 4, 12},   {9, 3, 64},  {10, 4, 6},  {11, 3, 7},
+    {12, 3, 5},    {13, 3, 5},   {14, 4, 5},   {15, 4, 75}, {16, 0, 0},  {17, 3, 9},
+    {18, 3, 5},    {19, 13, 15}, {20, 5, 100}, {21, 3, 41},
+};
+
+const std::int32_t ParamLenTable[kParamIndexCount] = {0, 4, 32, 1, 2,  12, 3, 0, 0, 0, 0,
+                                                      0, 1, 1,  1, 69, 6,  1, 0, 0, 1};
+
+namespace {
+
+std::mutex g_endpointMutex;
+std::string g_host = kCommServerAddress;
+int g_port = kCommServerPort;
+
+std::atomic<int> g_connectTimeoutMs{kDefaultConnectTimeoutMs};
+std::atomic<int> g_recvTimeoutMs{kDefaultRecvTimeoutMs};
+
+void link_debug(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    // The logger ends the line itself.
+    const size_t n = std::strlen(text);
+    if (n > 0 && text[n - 1] == '\n') text[n - 1] = '\0';
+    qCWarning(lcLink, "%s", text);
+}
+
+using Clock = std::chrono::steady_clock;
+
+// poll() until one of events, the time limit or an error; EINTR resumes with the time left.
+// 1 when ready, 0 on time-out (errno ETIMEDOUT), -1 on error.
+int poll_until(int sock, short events, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd p{sock, events, 0};
+        const int r = ::poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        if (r > 0) return 1;
+        if (r == 0) {
+            errno = ETIMEDOUT;
+            return 0;
+        }
+        if (errno != EINTR) return -1;
+    }
+}
+
+bool set_blocking(int sock, bool blocking) {
+    const int flags = ::fcntl(sock, F_GETFL, 0);
+    if (flags < 0) return false;
+    return ::fcntl(sock, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK)) == 0;
+}
+
+bool resolve_ipv4(const char* host, in_addr* out) {
+    const in_addr_t quad = ::inet_addr(host);
+    if (quad != INADDR_NONE) {
+        out->s_addr = quad;
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* answer = nullptr;
+    if (::getaddrinfo(host, nullptr, &hints, &answer) != 0 || !answer) return false;
+    *out = reinterpret_cast<sockaddr_in*>(answer->ai_addr)->sin_addr;
+    ::freeaddrinfo(answer);
+    return true;
+}
+
+void close_keeping_errno(int sock) {
+    const int saved = errno;
+    ::close(sock);
+    errno = saved;
+}
+
+}  // namespace
+
+std::string CommServerHost() {
+    std::lock_guard<std::mutex> lock(g_endpointMutex);
+    return g_host;
+}
+
+int CommServerPort() {
+    std::lock_guard<std::mutex> lock(g_endpointMutex);
+    return g_port;
+}
+
+void SetCommServerEndpoint(const std::string& host, int port) {
+    std::lock_guard<std::mutex> lock(g_endpointMutex);
+    g_host = host;
+    g_port = port;
+}
+
+void ResetCommServerEndpoint() {
+    SetCommServerEndpoint(kCommServerAddress, kCommServerPort);
+}
+
+int ConnectTimeoutMs() {
+    return g_connectTimeoutMs;
+}
+int RecvTimeoutMs() {
+    return g_recvTimeoutMs;
+}
+
+void SetLinkTimeouts(int connectMs, int recvMs) {
+    g_connectTimeoutMs = connectMs;
+    g_recvTimeoutMs = recvMs;
+}
+
+void ResetLinkTimeouts() {
+    SetLinkTimeouts(kDefaultConnectTimeoutMs, kDefaultRecvTimeoutMs);
+}
+
+void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,
+                      unsigned char id1, unsigned char index) {
+    frame[kFrameIdByte0] = id0;
+    frame[kFrameIdByte1] = id1;
+    frame[kFrameOpcode] = opcode;
+    if (index != 0) frame[kFrameIndex] = index;
+}
+
+void set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value) {
+    const unsigned mask = ((1u << width) - 1u) << shift;
+    frame[byteIndex] = static_cast<unsigned char>((frame[byteIndex] & ~mask) | (value << shift));
+}
+
+unsigned get_frame_bits(const unsigned char* frame, int byteIndex, int shift, int width) {
+    return (static_cast<unsigned>(frame[byteIndex]) >> shift) & ((1u << width) - 1u);
+}
+
+int request_length(const unsigned char* frame, int opcode) {
+    if (opcode < 0 || opcode >= kOpcodeCount) return -1;
+    int length = MsgLenTable[opcode].requestLength;
+    if (opcode == kParameterDownloadOpcode) {
+        const unsigned index = get_frame_bits(frame, kFrameIndex, 0, 8);
+        // The table stops at 20; a larger index has no known length to send.
+        if (index >= static_cast<unsigned>(kParamIndexCount)) return -1;
+        length += ParamLenTable[index];
+    }
+    return length;
+}
+
+int tcp_open() {
+    return 0;
+}
+
+int tcp_connect(const char* host, int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (!host || !resolve_ipv4(host, &address.sin_addr)) {
+        link_debug("sorvik: can not assigned IP address\n");
+        return -1;
+    }
+
+    int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (sock < 0) {
+        link_debug("sorvik: can't open stream socket\n");
+        return -1;
+    }
+    // A window's socket variable starts at 0 and 0 is never closed; keep clear of 0-2 so a
+    // program started with its standard streams closed still gets a closable socket.
+    if (sock <= 2) {
+        const int moved = ::fcntl(sock, F_DUPFD_CLOEXEC, 3);
+        close_keeping_errno(sock);
+        if (moved < 0) {
+            link_debug("sorvik: can't open stream socket\n");
+            return -1;
+        }
+        sock = moved;
+    }
+
+    bool connected = false;
+    if (set_blocking(sock, false)) {
+        if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            connected = true;
+        } else if (errno == EINPROGRESS) {
+            if (poll_until(sock, POLLOUT, ConnectTimeoutMs()) == 1) {
+                int error = 0;
+                socklen_t size = sizeof error;
+                if (::getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
+                    connected = true;
+                else if (error != 0)
+                    errno = error;
+            }
+        }
+    }
+    if (!connected || !set_blocking(sock, true)) {
+        link_debug("sorvik: connect() error ip: [%s] port: [%d]\n", host, port);
+        close_keeping_errno(sock);
+        return -1;
+    }
+    return sock;
+}
+
+int tcp_send(int sock, const unsigned char* frame, int length) {
+    if (length < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    char field[kLengthFieldSize] = {};
+    // Digits least significant first, then turned round; the NUL stays behind them.
+    int digits = 0;
+    int number = length;
+    do {
+        field[digits++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    field[digits] = '\0';
+    for (int i = 0, j = digits - 1; i < j; ++i, --j) std::swap(field[i], field[j]);
+
+    ssize_t n;
+    do {
+        n = ::send(sock, field, kLengthFieldSize, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    if (n != kLengthFieldSize) return -1;
+
+    int sent = 0;
+    while (sent < length) {
+        n = ::send(sock, frame + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return sent > 0 ? -sent : -1;
+        sent += static_cast<int>(n);
+    }
+    return 0;
+}
+
+bool status_accepted(const char* reply) {
+    for (int i = 0; i < kStatusReplySize; ++i) {
+        const char c = reply[i];
+        if (c < '0' || c > '9') return true;
+        if (c != '0') return false;
+    }
+    return true;
+}
+
+int tcp_recv(int sock) {
+    if (poll_until(sock, POLLIN, RecvTimeoutMs()) != 1) return -1;
+    char reply[kStatusReplySize];
+    ssize_t n;
+    do {
+        n = ::recv(sock, reply, kStatusReplySize, 0);
+    } while (n < 0 && errno == EINTR);
+    if (n != kStatusReplySize) return -1;
+    return status_accepted(reply) ? 0 : -1;
+}
+
+int tcp_close(int sock) {
+    if (sock <= 0) {
+        errno = EBADF;
+        return -1;
+    }
+    const int shut = ::shutdown(sock, SHUT_RDWR);
+    const int closed = ::close(sock);
+    return shut == 0 && closed == 0 ? 0 : -1;
+}

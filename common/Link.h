@@ -1,0 +1,89 @@
+#pragma once
+// The controller command link: the wire format to the communication server and the socket
+// routines that carry one command over a new TCP connection. Main thread only (the endpoint and
+// time-limit seams may be set from any thread).
+//
+// On the wire: a 12-byte length field (the request length as decimal digits and a NUL), the
+// first request-length bytes of the 100-byte request frame, then a 12-byte status from the
+// server. The routines return 0 on success and a negative value on failure (tcp_connect: the
+// socket or -1); their diagnostics go to the "vds.link" logging category, never to a window.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+constexpr int kLengthFieldSize = 12;
+constexpr int kStatusReplySize = 12;
+constexpr int kRequestFrameSize = 100;
+
+// Byte positions of the request frame.
+constexpr int kFrameIdByte0 = 0;
+constexpr int kFrameIdByte1 = 1;
+constexpr int kFrameOpcode = 2;
+constexpr int kFrameIndex = 3;
+constexpr int kFrameData = 4;
+
+constexpr int kParameterDownloadOpcode = 14;
+
+using TRequestFrame = std::array<unsigned char, kRequestFrameSize>;
+
+struct TMsgLen {
+    std::int32_t opcode;
+    std::int32_t requestLength;
+    std::int32_t figure;  // carried for completeness; nothing reads it
+};
+
+constexpr int kOpcodeCount = 22;
+constexpr int kParamIndexCount = 21;
+extern const TMsgLen MsgLenTable[kOpcodeCount];
+// Data bytes after byte 3 in a parameter download, by parameter index.
+extern const std::int32_t ParamLenTable[kParamIndexCount];
+
+// The communication server. Only a build moves it (VDS_COMM_SERVER_ADDR).
+constexpr const char* kCommServerAddress = VDS_COMM_SERVER_ADDR;
+constexpr int kCommServerPort = 3500;
+
+// The endpoint the command exchange connects to: the constants above unless a test set another.
+std::string CommServerHost();
+int CommServerPort();
+void SetCommServerEndpoint(const std::string& host, int port);
+void ResetCommServerEndpoint();
+
+// Time limits of connect and of the status read, in milliseconds.
+constexpr int kDefaultConnectTimeoutMs = 5000;
+constexpr int kDefaultRecvTimeoutMs = 5000;
+int ConnectTimeoutMs();
+int RecvTimeoutMs();
+void SetLinkTimeouts(int connectMs, int recvMs);
+void ResetLinkTimeouts();
+
+// Frame builders on a caller's buffer of kRequestFrameSize bytes.
+// Byte 3 is written only for a non-zero index.
+void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,
+                      unsigned char id1, unsigned char index);
+// Clears width bits at shift, then ORs in value << shift unmasked: value bits above width land
+// in the higher bits of the byte, bits past bit 7 are lost.
+void set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value);
+unsigned get_frame_bits(const unsigned char* frame, int byteIndex, int shift, int width);
+
+// The opcode's request length, plus the parameter's data bytes (index = frame byte 3) for a
+// download. -1 for an opcode or a download index outside the tables.
+int request_length(const unsigned char* frame, int opcode);
+
+// Nothing to start with POSIX sockets; always 0.
+int tcp_open();
+// host: dotted quad, or a name looked up only when it is not one. Connects within
+// ConnectTimeoutMs(). The socket or -1 (nothing left open).
+int tcp_connect(const char* host, int port);
+// Length field, then the first length bytes of frame. 0 when all went out; -1 when the length
+// field did not; minus the frame bytes already sent when the frame stopped part way.
+int tcp_send(int sock, const unsigned char* frame, int length);
+// Reads the status within RecvTimeoutMs(): 0 when accepted; -1 when refused, when no reply
+// came, or when the one receive gave fewer than 12 bytes.
+int tcp_recv(int sock);
+// Shuts down and closes sock. 0 and negative values are no socket of ours: -1, nothing closed.
+int tcp_close(int sock);
+
+// The status that a 12-byte reply stands for: true when its leading run of digits is empty or
+// all '0'.
+bool status_accepted(const char* reply);

@@ -1,0 +1,85 @@
+// vds-commsim: the stand-in communication server as a program, for the demo and for trying the
+// control program by hand. Logs every request in hex to stdout; ends on SIGINT or SIGTERM.
+//
+//   vds-commsim [--port N] [--db PATH] [--demo] [--status OPCODE=TEXT]...
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+
+#include "DemoAnswers.h"
+#include "StandInServer.h"
+
+namespace {
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "vds-commsim: %s\n", qPrintable(message));
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Stand-in communication server"));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("TCP port on 127.0.0.1 (default 3500)."),
+                                        QStringLiteral("N"), QStringLiteral("3500"));
+    const QCommandLineOption dbOption(QStringLiteral("db"),
+                                      QStringLiteral("SQLite database the programs read."),
+                                      QStringLiteral("PATH"));
+    const QCommandLineOption demoOption(
+        QStringLiteral("demo"), QStringLiteral("Write controllers' answers into the database."));
+    const QCommandLineOption statusOption(
+        QStringLiteral("status"),
+        QStringLiteral("Status (up to 12 characters) answered for an opcode; repeatable."),
+        QStringLiteral("OPCODE=TEXT"));
+    parser.addOptions({portOption, dbOption, demoOption, statusOption});
+    parser.process(app);
+
+    bool ok = false;
+    const int port = parser.value(portOption).toInt(&ok);
+    if (!ok || port < 0 || port > 65535) return Fail(QStringLiteral("bad --port"));
+    const QString db = parser.value(dbOption);
+    const bool demo = parser.isSet(demoOption);
+    if (demo && db.isEmpty()) return Fail(QStringLiteral("--demo needs --db"));
+    if (!db.isEmpty() && !QFileInfo(db).isFile())
+        return Fail(QStringLiteral("no database file: %1").arg(db));
+
+    TStandInServer server;
+    for (const QString& spec : parser.values(statusOption)) {
+        const int eq = spec.indexOf(QLatin1Char('='));
+        const int opcode = eq > 0 ? spec.left(eq).toInt(&ok) : -1;
+        const QByteArray text = spec.mid(eq + 1).toLatin1();
+        if (eq <= 0 || !ok || opcode < 0 || opcode > 255 || text.size() > 12)
+            return Fail(QStringLiteral("bad --status %1").arg(spec));
+        server.SetStatus(opcode, text);
+    }
+    server.OnFrame = [demo, db](const TReceivedFrame& request, bool accepted) {
+        const QByteArray length = request.lengthField.left(request.lengthField.indexOf('\0'));
+        std::printf("opcode %d length %s %s: %s\n", request.Opcode(), length.constData(),
+                    accepted ? "accepted" : "refused", request.frame.toHex(' ').constData());
+        std::fflush(stdout);
+        if (demo && accepted) WriteDemoAnswers(db, request.frame);
+    };
+
+    // Blocked before the server's thread exists, so only sigwait below sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    if (!server.Start("127.0.0.1", port)) return Fail(QString::fromStdString(server.Error()));
+    std::printf("listening on 127.0.0.1:%d%s\n", server.Port(), demo ? " (demo)" : "");
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.Stop();
+    return 0;
+}

@@ -1,0 +1,475 @@
+// The command link: frames and length fields byte for byte, status replies, failures against
+// the stand-in server, and the connection handling of the command exchange.
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QtTest>
+#include <stdexcept>
+
+#include "CommandExchange.h"
+#include "Convert.h"
+#include "Link.h"
+#include "StandInServer.h"
+#include "TestSupport.h"
+
+Q_DECLARE_METATYPE(TMisbehaviour)
+Q_DECLARE_METATYPE(TExchangeResult)
+
+namespace {
+
+QByteArray Bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values) b.append(static_cast<char>(v));
+    return b;
+}
+
+// The length field as it must be on the wire: digits, NUL, zeros to 12 bytes.
+QByteArray LengthField(const char* digits) {
+    QByteArray f(digits);
+    f.append(QByteArray(kLengthFieldSize - f.size(), '\0'));
+    return f;
+}
+
+int OpenDescriptors() {
+    return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
+}
+
+bool DescriptorOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// A connection of the test's own, closed also when a check fails half way.
+struct TOwnSocket {
+    int fd;
+    ~TOwnSocket() { tcp_close(fd); }
+};
+
+}  // namespace
+
+class tst_Link : public QObject {
+    Q_OBJECT
+
+    TStandInServer server;
+    int nSocket = 0;
+
+    TExchangeResult Exchange(const QString& atcId, int opcode, int index,
+                             const TPayloadWriter& payload = {}) {
+        return RunCommandExchange(nSocket, atcId, opcode, index, payload);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(server.Start("127.0.0.1", 0), server.Error().c_str());
+        QVERIFY(server.Port() > 0);
+    }
+
+    void init() {
+        SetCommServerEndpoint("127.0.0.1", server.Port());
+        SetLinkTimeouts(2000, 2000);
+        server.SetMisbehaviour(TMisbehaviour::None);
+        server.ClearStatuses();
+        server.ClearFrames();
+        nSocket = 0;
+    }
+
+    void cleanup() {
+        ResetCommServerEndpoint();
+        ResetLinkTimeouts();
+    }
+
+    // --- frame builders
+
+    void headerWithIndexZeroKeepsByte3() {
+        TRequestFrame frame{};
+        frame[kFrameIndex] = 0x55;
+        set_frame_header(frame.data(), 12, 1, 3, 0);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(frame.data()), 5), Bytes({1, 3, 12, 0x55, 0}));
+        set_frame_header(frame.data(), 15, 1, 3, 6);
+        QCOMPARE(frame[kFrameIndex], 6);
+    }
+
+    void setFrameBits_data() {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("after");
+        QTest::newRow("byte 4 shift 7 width 1 sets the top bit, keeps the rest")
+            << 0x35 << 7 << 1 << 1 << 0xB5;
+        QTest::newRow("value 0 clears only its bit") << 0xFF << 7 << 1 << 0 << 0x7F;
+        QTest::newRow("value bits above the width land above it") << 0x00 << 2 << 1 << 3 << 0x0C;
+        QTest::newRow("value bits past bit 7 are lost") << 0x00 << 7 << 1 << 3 << 0x80;
+        QTest::newRow("width 8 replaces the byte") << 0xA5 << 0 << 8 << 0x3C << 0x3C;
+    }
+    void setFrameBits() {
+        QFETCH(int, before);
+        QFETCH(int, shift);
+        QFETCH(int, width);
+        QFETCH(int, value);
+        QFETCH(int, after);
+        TRequestFrame frame{};
+        frame[3] = 0x11;
+        frame[4] = static_cast<unsigned char>(before);
+        frame[5] = 0x22;
+        set_frame_bits(frame.data(), 4, shift, width, static_cast<unsigned>(value));
+        QCOMPARE(int(frame[4]), after);
+        QCOMPARE(int(frame[3]), 0x11);
+        QCOMPARE(int(frame[5]), 0x22);
+    }
+
+    void getFrameBits() {
+        TRequestFrame frame{};
+        frame[3] = 0xB6;  // 1011 0110
+        QCOMPARE(get_frame_bits(frame.data(), 3, 0, 8), 0xB6u);
+        QCOMPARE(get_frame_bits(frame.data(), 3, 7, 1), 1u);
+        QCOMPARE(get_frame_bits(frame.data(), 3, 3, 1), 0u);
+        QCOMPARE(get_frame_bits(frame.data(), 3, 1, 3), 3u);
+    }
+
+    void requestLengthOutsideTheTablesIsRefused() {
+        TRequestFrame frame{};
+        frame[kFrameIndex] = 15;
+        QCOMPARE(request_length(frame.data(), 14), 73);  // the longest the tables allow
+        frame[kFrameIndex] = 21;
+        QCOMPARE(request_length(frame.data(), 14), -1);
+        QCOMPARE(request_length(frame.data(), 15), 4);  // an upload does not read the index
+        QCOMPARE(request_length(frame.data(), 22), -1);
+        QCOMPARE(request_length(frame.data(), -1), -1);
+    }
+
+    // --- what goes on the wire
+
+    // Every opcode a window sends, and every parameter index a download uses.
+    void sentRequests_data() {
+        QTest::addColumn<int>("opcode");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("lengthDigits");
+        QTest::newRow("accumulated traffic request") << 5 << 0 << QByteArray("3");
+        QTest::newRow("loop threshold high") << 10 << 1 << QByteArray("4");
+        QTest::newRow("loop threshold low") << 10 << 0 << QByteArray("4");
+        QTest::newRow("software reset") << 12 << 0 << QByteArray("3");
+        QTest::newRow("hardware initialise") << 13 << 0 << QByteArray("3");
+        QTest::newRow("time since loss of communication") << 17 << 0 << QByteArray("3");
+        QTest::newRow("memory check") << 18 << 0 << QByteArray("3");
+        QTest::newRow("echo") << 19 << 0 << QByteArray("13");
+        QTest::newRow("controller version") << 21 << 0 << QByteArray("3");
+        QTest::newRow("upload index 6") << 15 << 6 << QByteArray("4");
+        const QList<QPair<int, const char*>> downloads = {{1, "8"},  {2, "36"}, {3, "5"},
+                                                          {4, "6"},  {5, "16"}, {6, "7"},
+                                                          {12, "5"}, {13, "5"}, {14, "5"}};
+        for (const auto& d : downloads)
+            QTest::addRow("download index %d: %s bytes", d.first, d.second)
+                << 14 << d.first << QByteArray(d.second);
+    }
+    void sentRequests() {
+        QFETCH(int, opcode);
+        QFETCH(int, index);
+        QFETCH(QByteArray, lengthDigits);
+        QCOMPARE(Exchange(QStringLiteral("0103001"), opcode, index), TExchangeResult::Accepted);
+        QVERIFY(server.WaitForFrames(1, 2000));
+        const TReceivedFrame got = server.Frames().at(0);
+        QCOMPARE(got.lengthField, LengthField(lengthDigits.constData()));
+        QByteArray expected = Bytes({1, 3, opcode, index});
+        expected.resize(lengthDigits.toInt(), '\0');
+        QCOMPARE(got.frame, expected);
+    }
+
+    void index2DownloadSends36Bytes() {
+        const auto payload = [](unsigned char* frame) {
+            for (int k = 1; k <= 32; ++k) frame[3 + k] = (k % 3 == 0) ? 1 : 0;
+        };
+        QCOMPARE(Exchange(QStringLiteral("2207"), 14, 2, payload), TExchangeResult::Accepted);
+        QVERIFY(server.WaitForFrames(1, 2000));
+        const TReceivedFrame got = server.Frames().at(0);
+        QCOMPARE(got.lengthField.left(3), QByteArray("36\0", 3));
+        QCOMPARE(got.lengthField, LengthField("36"));
+        QCOMPARE(got.frame.size(), 36);
+        QCOMPARE(got.frame.left(4), Bytes({22, 7, 14, 2}));
+        for (int k = 1; k <= 32; ++k) QCOMPARE(int(got.frame[3 + k]), k % 3 == 0 ? 1 : 0);
+    }
+
+    void softwareResetOf0103Sends1_3_12() {
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::Accepted);
+        QVERIFY(server.WaitForFrames(1, 2000));
+        const TReceivedFrame got = server.Frames().at(0);
+        QCOMPARE(got.lengthField, QByteArray("3", 1) + QByteArray(11, '\0'));
+        QCOMPARE(got.frame, Bytes({1, 3, 12}));
+    }
+
+    void lengthFieldOfLengthsOutsideTheTables() {
+        for (int length : {0, 100}) {
+            server.ClearFrames();
+            const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+            QVERIFY(sock.fd > 0);
+            TRequestFrame frame{};
+            frame.fill(0x5A);
+            QCOMPARE(tcp_send(sock.fd, frame.data(), length), 0);
+            QCOMPARE(tcp_recv(sock.fd), 0);
+            QVERIFY(server.WaitForFrames(1, 2000));
+            const TReceivedFrame got = server.Frames().at(0);
+            QCOMPARE(got.lengthField, LengthField(QByteArray::number(length).constData()));
+            QCOMPARE(got.frame, QByteArray(length, 0x5A));
+        }
+    }
+
+    void idBytesComeFromCharacters1To4() {
+        QCOMPARE(Exchange(QStringLiteral("9905XYZ"), 13, 0), TExchangeResult::Accepted);
+        QCOMPARE(Exchange(QStringLiteral("-1+7"), 13, 0), TExchangeResult::Accepted);
+        QVERIFY(server.WaitForFrames(2, 2000));
+        QCOMPARE(server.Frames().at(0).frame, Bytes({99, 5, 13}));
+        QCOMPARE(server.Frames().at(1).frame, Bytes({0xFF, 7, 13}));  // the low 8 bits
+    }
+
+    void strToIntTakesOnlySigned32BitDecimals_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::newRow("zero") << "0" << true << 0;
+        QTest::newRow("leading zero") << "07" << true << 7;
+        QTest::newRow("minus") << "-1" << true << -1;
+        QTest::newRow("plus") << "+256" << true << 256;
+        QTest::newRow("largest") << "2147483647" << true << 2147483647;
+        QTest::newRow("smallest") << "-2147483648" << true << int(-2147483647 - 1);
+        QTest::newRow("one past the largest") << "2147483648" << false << 0;
+        QTest::newRow("far too large") << "99999999999999999999" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("sign alone") << "-" << false << 0;
+        QTest::newRow("leading blank") << " 1" << false << 0;
+        QTest::newRow("trailing blank") << "1 " << false << 0;
+        QTest::newRow("letter") << "1a" << false << 0;
+        QTest::newRow("hexadecimal") << "0x10" << false << 0;
+        QTest::newRow("fraction") << "1.5" << false << 0;
+        QTest::newRow("full-width digit") << QString::fromUtf8("\xef\xbc\x91") << false << 0;
+    }
+    void strToIntTakesOnlySigned32BitDecimals() {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        try {
+            const int got = StrToInt(text);
+            QVERIFY2(valid, qPrintable(QStringLiteral("accepted as %1").arg(got)));
+            QCOMPARE(got, value);
+        } catch (const EConvertError& e) {
+            QVERIFY2(!valid, e.what());
+            QVERIFY(e.Message().contains(text));
+        }
+    }
+
+    // --- status replies
+
+    void statusReplies_data() {
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<TMisbehaviour>("misbehaviour");
+        QTest::addColumn<int>("recv");
+        const auto ok = TMisbehaviour::None;
+        QTest::newRow("twelve '0' accepted") << QByteArray("000000000000") << ok << 0;
+        QTest::newRow("leading '1' refused") << QByteArray("100000000000") << ok << -1;
+        QTest::newRow("a '1' as 12th digit refused") << QByteArray("000000000001") << ok << -1;
+        QTest::newRow("leading blank accepted") << QByteArray(" 11111111111") << ok << 0;
+        QTest::newRow("leading letter accepted") << QByteArray("E11111111111") << ok << 0;
+        QTest::newRow("zeros ended by NUL accepted") << QByteArray("00") << ok << 0;
+        QTest::newRow("digits end at a non-digit: 2 refused")
+            << QByteArray("002x00000000") << ok << -1;
+        QTest::newRow("11 bytes in the first receive fail")
+            << QByteArray("000000000000") << TMisbehaviour::ShortReply << -1;
+        QTest::newRow("closed before a reply fails")
+            << QByteArray("000000000000") << TMisbehaviour::CloseBeforeReply << -1;
+        QTest::newRow("closed after the length field fails")
+            << QByteArray("000000000000") << TMisbehaviour::CloseEarly << -1;
+    }
+    void statusReplies() {
+        QFETCH(QByteArray, status);
+        QFETCH(TMisbehaviour, misbehaviour);
+        QFETCH(int, recv);
+        server.SetStatus(21, status);
+        server.SetMisbehaviour(misbehaviour);
+        {
+            const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+            QVERIFY(sock.fd > 0);
+            TRequestFrame frame{};
+            set_frame_header(frame.data(), 21, 1, 3, 0);
+            tcp_send(sock.fd, frame.data(), 3);  // may meet a server that closed early
+            QCOMPARE(tcp_recv(sock.fd), recv);
+        }
+        // The exchange turns the same reply into the same verdict.
+        const TExchangeResult expected =
+            recv == 0 ? TExchangeResult::Accepted : TExchangeResult::Refused;
+        QCOMPARE(Exchange(QStringLiteral("0103"), 21, 0), expected);
+    }
+
+    void statusIsPerOpcode() {
+        server.SetStatus(12, "1");
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::Refused);
+        QCOMPARE(Exchange(QStringLiteral("0103"), 13, 0), TExchangeResult::Accepted);
+    }
+
+    // --- failures
+
+    void refusedConnectionFailsAtOnce() {
+        server.SetMisbehaviour(TMisbehaviour::Refuse);
+        const int connectionsBefore = server.ConnectionCount();
+        QElapsedTimer t;
+        t.start();
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            qPrintable(QStringLiteral("sorvik: connect() error ip: [127.0.0.1] port: [%1]")
+                           .arg(server.Port())));
+        QCOMPARE(tcp_connect("127.0.0.1", server.Port()), -1);
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+
+        // The exchange reports it so the window can say "서버연결 실패"; nothing to release.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^sorvik: connect")));
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::ConnectFailed);
+        QCOMPARE(nSocket, -1);
+        QCOMPARE(server.ConnectionCount(), connectionsBefore);
+        server.SetMisbehaviour(TMisbehaviour::None);
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::Accepted);
+    }
+
+    void silentServerFailsWithinTheTimeLimit() {
+        SetLinkTimeouts(2000, 300);
+        server.SetMisbehaviour(TMisbehaviour::Silent);
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(Exchange(QStringLiteral("0103"), 18, 0), TExchangeResult::Refused);
+        const qint64 ms = t.elapsed();
+        QVERIFY2(ms >= 250 && ms < 2000, qPrintable(QString::number(ms)));
+        QVERIFY(server.WaitForFrames(1, 2000));  // the request did go out
+        QCOMPARE(nSocket, -1);
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+    }
+
+    void sendingToAPeerThatClosedFailsWithoutEndingTheProgram() {
+        server.SetMisbehaviour(TMisbehaviour::CloseBeforeReply);
+        const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+        QVERIFY(sock.fd > 0);
+        TRequestFrame frame{};
+        QCOMPARE(tcp_send(sock.fd, frame.data(), 3), 0);
+        QCOMPARE(tcp_recv(sock.fd), -1);  // closed without a reply
+        // The peer is gone: a send meets a reset connection, which must come back as a
+        // failure rather than a signal that ends the process.
+        int result = 0;
+        for (int i = 0; i < 10 && result == 0; ++i) result = tcp_send(sock.fd, frame.data(), 3);
+        QCOMPARE(result, -1);
+    }
+
+    void defaultTimeLimitsAreFiveSeconds() {
+        ResetLinkTimeouts();
+        QCOMPARE(ConnectTimeoutMs(), 5000);
+        QCOMPARE(RecvTimeoutMs(), 5000);
+        ResetCommServerEndpoint();
+        QCOMPARE(CommServerHost(), std::string(VDS_COMM_SERVER_ADDR));
+        QCOMPARE(CommServerPort(), 3500);
+    }
+
+    void hostNamesAreLookedUpWhenNotADottedQuad() {
+        const TOwnSocket sock{tcp_connect("localhost", server.Port())};
+        QVERIFY(sock.fd > 0);
+        QTest::ignoreMessage(QtWarningMsg, "sorvik: can not assigned IP address");
+        QCOMPARE(tcp_connect("no-such-host.invalid", server.Port()), -1);
+    }
+
+    // --- the exchange's own connection
+
+    void exchangeReleasesItsConnection_data() {
+        QTest::addColumn<QByteArray>("status");
+        QTest::addColumn<TMisbehaviour>("misbehaviour");
+        QTest::addColumn<TExchangeResult>("result");
+        QTest::newRow("accepted") << QByteArray("0") << TMisbehaviour::None
+                                  << TExchangeResult::Accepted;
+        QTest::newRow("refused") << QByteArray("1") << TMisbehaviour::None
+                                 << TExchangeResult::Refused;
+        QTest::newRow("short reply")
+            << QByteArray("0") << TMisbehaviour::ShortReply << TExchangeResult::Refused;
+        QTest::newRow("no reply") << QByteArray("0") << TMisbehaviour::Silent
+                                  << TExchangeResult::Refused;
+    }
+    void exchangeReleasesItsConnection() {
+        QFETCH(QByteArray, status);
+        QFETCH(TMisbehaviour, misbehaviour);
+        QFETCH(TExchangeResult, result);
+        SetLinkTimeouts(2000, 200);
+        server.SetDefaultStatus(status);
+        server.SetMisbehaviour(misbehaviour);
+        const int closedBefore = server.ClosedByClientCount();
+        // The server runs in this process: count descriptors while it holds no connection.
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+        const int fdsBefore = OpenDescriptors();
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(Exchange(QStringLiteral("0103"), 17, 0), result);
+            QCOMPARE(nSocket, -1);
+        }
+        QVERIFY(server.WaitForClosedByClient(closedBefore + 5, 2000));
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+        QCOMPARE(OpenDescriptors(), fdsBefore);
+    }
+
+    void closeNeverTouchesDescriptorZeroOrNegatives() {
+        int pipeFds[2];
+        QCOMPARE(::pipe(pipeFds), 0);
+        const int savedStdin = ::dup(0);  // -1 when the test runs with stdin closed
+        QCOMPARE(::dup2(pipeFds[0], 0), 0);
+        QCOMPARE(tcp_close(0), -1);
+        const bool zeroStillOpen = DescriptorOpen(0);
+        QCOMPARE(tcp_close(-1), -1);
+        if (savedStdin >= 0) {
+            ::dup2(savedStdin, 0);
+            ::close(savedStdin);
+        } else {
+            ::close(0);
+        }
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        QVERIFY(zeroStillOpen);
+    }
+
+    void windowCloseAfterAnExchangeClosesNothingElse() {
+        // The window's close handler calls tcp_close(nSocket) after the exchange closed its own
+        // socket; a descriptor opened since then must survive it.
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::Accepted);
+        int pipeFds[2];
+        QCOMPARE(::pipe(pipeFds), 0);
+        tcp_close(nSocket);
+        const bool survived = DescriptorOpen(pipeFds[0]) && DescriptorOpen(pipeFds[1]);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        QVERIFY(survived);
+    }
+
+    void throwingPayloadSendsNothingAndReleases() {
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+        const int fdsBefore = OpenDescriptors();
+        const int connectionsBefore = server.ConnectionCount();
+        bool thrown = false;
+        try {
+            Exchange(QStringLiteral("0103"), 14, 3,
+                     [](unsigned char* frame) { frame[4] = StrToInt(QStringLiteral("12x")); });
+        } catch (const EConvertError&) {
+            thrown = true;
+        }
+        QVERIFY(thrown);
+        QCOMPARE(nSocket, -1);
+        // Connected first, then nothing sent.
+        QTRY_COMPARE(server.ConnectionCount(), connectionsBefore + 1);
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+        QCOMPARE(OpenDescriptors(), fdsBefore);
+        QVERIFY(server.Frames().empty());
+    }
+
+    void controllerIdThatIsNoNumberThrowsAfterConnecting() {
+        const int connectionsBefore = server.ConnectionCount();
+        QVERIFY_THROWS_EXCEPTION(EConvertError, Exchange(QStringLiteral("AB03"), 12, 0));
+        QCOMPARE(nSocket, -1);
+        QTRY_COMPARE(server.ConnectionCount(), connectionsBefore + 1);
+        QTRY_COMPARE(server.OpenConnectionCount(), 0);
+        QVERIFY(server.Frames().empty());
+        QVERIFY_THROWS_EXCEPTION(EConvertError, Exchange(QStringLiteral("1"), 12, 0));
+    }
+};
+
+VDS_TEST_MAIN(tst_Link)
+#include "tst_Link.moc"

@@ -1,0 +1,233 @@
+// The stand-in communication server as the tests and the demo rely on it: how it reads a request
+// that arrives in pieces or malformed, what it answers, its refusal, and the program form.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+#include <atomic>
+
+#include "StandInServer.h"
+#include "TestSupport.h"
+
+namespace {
+
+// A plain client that sends exactly the pieces it is given.
+class TRawClient {
+public:
+    explicit TRawClient(int port) {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~TRawClient() { ::close(m_fd); }
+    bool Connected() const { return m_connected; }
+    bool Send(const QByteArray& piece) {
+        return ::send(m_fd, piece.constData(), static_cast<size_t>(piece.size()), MSG_NOSIGNAL) ==
+               piece.size();
+    }
+    // Everything until the server closes or nothing comes for timeoutMs.
+    QByteArray ReadAll(int timeoutMs, bool* closed) {
+        QByteArray got;
+        *closed = false;
+        for (;;) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, timeoutMs) <= 0) return got;
+            char buffer[64];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                *closed = true;
+                return got;
+            }
+            got.append(buffer, static_cast<int>(n));
+        }
+    }
+
+private:
+    int m_fd = -1;
+    bool m_connected = false;
+};
+
+QByteArray Field(const char* digits) {
+    QByteArray f(digits);
+    f.append(QByteArray(12 - f.size(), '\0'));
+    return f;
+}
+
+}  // namespace
+
+class tst_StandInServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void requestInPiecesIsPutTogether() {
+        TStandInServer server;
+        QVERIFY(server.Start());
+        std::atomic<int> seen{0};
+        server.OnFrame = [&](const TReceivedFrame& r, bool accepted) {
+            if (r.Opcode() == 14 && accepted) ++seen;
+        };
+        TRawClient client(server.Port());
+        QVERIFY(client.Connected());
+        const QByteArray field = Field("5");
+        QVERIFY(client.Send(field.left(1)));
+        QVERIFY(client.Send(field.mid(1)));
+        QVERIFY(client.Send(QByteArray("\x01\x03", 2)));
+        QVERIFY(client.Send(QByteArray("\x0e\x03", 2)));
+        QVERIFY(client.Send(QByteArray("\x3c", 1)));
+        bool closed = false;
+        QCOMPARE(client.ReadAll(300, &closed), TStandInServer::kAccepted);
+        QVERIFY(server.WaitForFrames(1, 1000));
+        QCOMPARE(server.Frames().at(0).frame, QByteArray("\x01\x03\x0e\x03\x3c", 5));
+        QCOMPARE(server.Frames().at(0).lengthField, field);
+        QCOMPARE(seen.load(), 1);
+    }
+
+    void malformedLengthFieldIsDropped_data() {
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("no digits") << Field("");
+        QTest::newRow("letters") << Field("1a");
+        QTest::newRow("more than any request") << Field("99999");
+    }
+    void malformedLengthFieldIsDropped() {
+        QFETCH(QByteArray, field);
+        TStandInServer server;
+        QVERIFY(server.Start());
+        TRawClient client(server.Port());
+        QVERIFY(client.Send(field));
+        bool closed = false;
+        QCOMPARE(client.ReadAll(2000, &closed), QByteArray());
+        QVERIFY(closed);
+        QVERIFY(server.Frames().empty());
+    }
+
+    void statusesArePaddedAndPerOpcode() {
+        TStandInServer server;
+        QVERIFY(server.Start());
+        server.SetStatus(12, "1");
+        server.SetDefaultStatus("E");
+        QCOMPARE(server.StatusFor(12), QByteArray("1", 1) + QByteArray(11, '\0'));
+        QCOMPARE(server.StatusFor(13), QByteArray("E", 1) + QByteArray(11, '\0'));
+        std::atomic<int> refused{0}, accepted{0};
+        server.OnFrame = [&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); };
+        for (int opcode : {12, 13}) {
+            TRawClient client(server.Port());
+            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            bool closed = false;
+            QCOMPARE(client.ReadAll(300, &closed), server.StatusFor(opcode));
+        }
+        QCOMPARE(refused.load(), 1);   // "1": refused
+        QCOMPARE(accepted.load(), 1);  // "E": a letter first counts as accepted
+        server.ClearStatuses();
+        QCOMPARE(server.StatusFor(12), TStandInServer::kAccepted);
+    }
+
+    void refuseClosesThePortAndLeavingItOpensTheSamePort() {
+        TStandInServer server;
+        QVERIFY(server.Start());
+        const int port = server.Port();
+        server.SetMisbehaviour(TMisbehaviour::Refuse);
+        QVERIFY(!TRawClient(port).Connected());
+        server.SetMisbehaviour(TMisbehaviour::None);
+        QCOMPARE(server.Port(), port);
+        TRawClient client(port);
+        QVERIFY(client.Connected());
+        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        bool closed = false;
+        QCOMPARE(client.ReadAll(300, &closed), TStandInServer::kAccepted);
+    }
+
+    void stopEndsHeldConnections() {
+        TStandInServer server;
+        QVERIFY(server.Start());
+        server.SetMisbehaviour(TMisbehaviour::Silent);
+        TRawClient client(server.Port());
+        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        QVERIFY(server.WaitForFrames(1, 1000));
+        QCOMPARE(server.OpenConnectionCount(), 1);
+        server.Stop();
+        QVERIFY(!server.Running());
+        bool closed = false;
+        QCOMPARE(client.ReadAll(2000, &closed), QByteArray());
+        QVERIFY(closed);
+    }
+
+    void programLogsRequestsAndEndsOnTerminate() {
+        QProcess sim;
+        sim.start(QStringLiteral(VDS_COMMSIM),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--status"),
+                   QStringLiteral("12=100000000000")});
+        QVERIFY(sim.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
+        const QString first = QString::fromUtf8(sim.readLine());
+        const auto m =
+            QRegularExpression(QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)")).match(first);
+        QVERIFY2(m.hasMatch(), qPrintable(first));
+        const int port = m.captured(1).toInt();
+        for (int opcode : {12, 13}) {
+            TRawClient client(port);
+            QVERIFY(client.Connected());
+            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            bool closed = false;
+            QCOMPARE(client.ReadAll(500, &closed).left(1), QByteArray(opcode == 12 ? "1" : "0"));
+        }
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT((log += sim.readAll()).contains("opcode 13"), 5000);
+        QVERIFY2(log.contains("opcode 12 length 3 refused: 01 03 0c\n"), log.constData());
+        QVERIFY2(log.contains("opcode 13 length 3 accepted: 01 03 0d\n"), log.constData());
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void programStartsInDemoModeOnADatabase() {
+        TTempDatabase db;
+        QProcess sim;
+        sim.start(QStringLiteral(VDS_COMMSIM),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), db.Path(),
+                   QStringLiteral("--demo")});
+        QVERIFY(sim.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
+        const QString first = QString::fromUtf8(sim.readLine());
+        QVERIFY2(first.endsWith(QStringLiteral(" (demo)\n")), qPrintable(first));
+        const int port = first.section(QLatin1Char(':'), 1).section(QLatin1Char(' '), 0, 0).toInt();
+        TRawClient client(port);
+        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x15", 3)));
+        bool closed = false;
+        QCOMPARE(client.ReadAll(500, &closed), TStandInServer::kAccepted);
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+    }
+
+    void programRejectsBadOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("demo without a database") << QStringList{"--port", "0", "--demo"};
+        QTest::newRow("missing database file")
+            << QStringList{"--port", "0", "--db", "/nonexistent/kelnor"};
+        QTest::newRow("status too long")
+            << QStringList{"--port", "0", "--status", "12=0000000000000"};
+        QTest::newRow("status without opcode") << QStringList{"--port", "0", "--status", "=1"};
+        QTest::newRow("port out of range") << QStringList{"--port", "70000"};
+    }
+    void programRejectsBadOptions() {
+        QFETCH(QStringList, args);
+        QProcess sim;
+        sim.start(QStringLiteral(VDS_COMMSIM), args);
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(!sim.readAllStandardError().isEmpty());
+    }
+};
+
+VDS_TEST_MAIN(tst_StandInServer)
+#include "tst_StandInServer.moc"
