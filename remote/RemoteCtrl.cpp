@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "Check.h"
 #include "CommandExchange.h"
+#include "Link.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "ControllerTree.h"
-#include "Link.h"
+#include "CommandExchange.h"
 
 namespace Ui {
 class TfrmRemoteCtrl;
