@@ -1,5 +1,7 @@
 #include "TrafMonTextFrm.h"
 
+#include "Application.h"
+
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
@@ -123,16 +125,16 @@ void TfrmTrafMonText::SetUpGrids() {
 void TfrmTrafMonText::ConnectHandlers() {
     // A click on the mode already shown changes nothing, so it must not throw the ticks away.
     connect(ui->rdoVDS, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) rdoVDSClick();
+        if (on) Guarded([this] { rdoVDSClick(); })();
     });
     connect(ui->rdoNewSgl, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) rdoNewSglClick();
+        if (on) Guarded([this] { rdoNewSglClick(); })();
     });
-    connect(ui->btnClose, &QPushButton::clicked, this, &TfrmTrafMonText::btnCloseClick);
-    connect(ui->btnStart, &QPushButton::clicked, this, &TfrmTrafMonText::btnStartClick);
-    connect(ui->btnStop, &QPushButton::clicked, this, &TfrmTrafMonText::btnStopClick);
-    connect(ui->btnDevSts, &QPushButton::clicked, this, &TfrmTrafMonText::btnDevStsClick);
-    connect(ui->btnDevSrch, &QPushButton::clicked, this, &TfrmTrafMonText::btnDevSrchClick);
+    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    connect(ui->btnStart, &QPushButton::clicked, this, Guarded([this] { btnStartClick(); }));
+    connect(ui->btnStop, &QPushButton::clicked, this, Guarded([this] { btnStopClick(); }));
+    connect(ui->btnDevSts, &QPushButton::clicked, this, Guarded([this] { btnDevStsClick(); }));
+    connect(ui->btnDevSrch, &QPushButton::clicked, this, Guarded([this] { btnDevSrchClick(); }));
     connect(tmrQuery, &QTimer::timeout, this, &TfrmTrafMonText::tmrQueryTimer);
 }
 

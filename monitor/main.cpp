@@ -54,13 +54,13 @@ TMainForm::~TMainForm() = default;
 void TMainForm::ConnectActions() {
     // Keyboard commands that no menu carries still need a home to be heard.
     addActions({ui->FileNew1, ui->FileOpen1, ui->EditCut1, ui->EditCopy1, ui->EditPaste1});
-    connect(ui->FileNew1, &QAction::triggered, this, &TMainForm::FileNew1Execute);
-    connect(ui->FileOpen1, &QAction::triggered, this, &TMainForm::FileOpen1Execute);
-    connect(ui->FileExit1, &QAction::triggered, this, &TMainForm::FileExit1Execute);
-    connect(ui->EditCut1, &QAction::triggered, this, &TMainForm::EditCut1Execute);
-    connect(ui->EditCopy1, &QAction::triggered, this, &TMainForm::EditCopy1Execute);
-    connect(ui->EditPaste1, &QAction::triggered, this, &TMainForm::EditPaste1Execute);
-    connect(ui->mnuTrafMonTxt, &QAction::triggered, this, &TMainForm::mnuTrafMonTxtClick);
+    connect(ui->FileNew1, &QAction::triggered, this, Guarded([this] { FileNew1Execute(); }));
+    connect(ui->FileOpen1, &QAction::triggered, this, Guarded([this] { FileOpen1Execute(); }));
+    connect(ui->FileExit1, &QAction::triggered, this, Guarded([this] { FileExit1Execute(); }));
+    connect(ui->EditCut1, &QAction::triggered, this, Guarded([this] { EditCut1Execute(); }));
+    connect(ui->EditCopy1, &QAction::triggered, this, Guarded([this] { EditCopy1Execute(); }));
+    connect(ui->EditPaste1, &QAction::triggered, this, Guarded([this] { EditPaste1Execute(); }));
+    connect(ui->mnuTrafMonTxt, &QAction::triggered, this, Guarded([this] { mnuTrafMonTxtClick(); }));
     connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
     connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
             [this] { TileHorizontally(ui->mdiArea); });
@@ -91,7 +91,7 @@ QToolButton* TMainForm::AddToolButton(const char* name, const QIcon& icon, const
     button->setToolTip(toolTip);
     button->setFixedSize(kToolButtonHeight + 6, kToolButtonHeight);
     button->setAutoRaise(false);
-    connect(button, &QToolButton::clicked, this, handler);
+    connect(button, &QToolButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
     ui->ToolBar2->addWidget(button);
     return button;
 }
