@@ -60,6 +60,14 @@ void TfpSpread::SetReDraw(bool on) {
     if (on) viewport()->update();
 }
 
+void TfpSpread::WidenColumnsToFit() {
+    for (int c = 0; c < columnCount(); ++c) {
+        const int before = columnWidth(c);
+        resizeColumnToContents(c);
+        if (columnWidth(c) < before) setColumnWidth(c, before);
+    }
+}
+
 int TfpSpread::ActiveRow() const {
     const int r = currentRow();
     return r < 0 ? 1 : r + 1;

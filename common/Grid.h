@@ -34,6 +34,10 @@ public:
     bool ReDraw() const { return m_redraw; }
     void SetReDraw(bool on);
 
+    // Widens every column to hold its longest text. Columns never narrow, so a grid refreshed
+    // every second does not jump about.
+    void WidenColumnsToFit();
+
     // The data row the operator last clicked or moved to; 1 before any choice.
     int ActiveRow() const;
 

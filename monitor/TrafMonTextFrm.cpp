@@ -518,16 +518,7 @@ void TfrmTrafMonText::tmrQueryTimer() {
     } else {
         return;
     }
-    WidenColumnsToFit(nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl);
+    (nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl)->WidenColumnsToFit();
     ui->lblCurDate->setText(QDateTime::currentDateTime().toString(kDateForm));
 }
 
-// Names and places are longer than their headers; columns only widen, so they do not jump about
-// from one second to the next.
-void TfrmTrafMonText::WidenColumnsToFit(TfpSpread* grid) {
-    for (int c = 0; c < grid->columnCount(); ++c) {
-        const int before = grid->columnWidth(c);
-        grid->resizeColumnToContents(c);
-        if (grid->columnWidth(c) < before) grid->setColumnWidth(c, before);
-    }
-}

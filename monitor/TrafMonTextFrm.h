@@ -112,7 +112,6 @@ private:
     void LoadBranch(bool axis, int mode);
     void WatchSubWindowActivation();
     void ShowColDate(int mode, const QString& atcList);
-    static void WidenColumnsToFit(TfpSpread* grid);
 
     std::unique_ptr<Ui::TfrmTrafMonText> ui;
     int nMode = kModeVds;

@@ -126,5 +126,6 @@ void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
             }
         }
     }
+    grid->WidenColumnsToFit();
     ds.SetActive(false);
 }

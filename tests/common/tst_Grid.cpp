@@ -90,6 +90,20 @@ private slots:
         QCOMPARE(Get(g, 500, 1), QStringLiteral("500"));
     }
 
+    void columnsWidenToTheirTextAndNeverNarrow() {
+        TfpSpread g;
+        g.SetHeaders({QStringLiteral("A")});
+        g.SetMaxRows(2);
+        g.setColumnWidth(0, 30);
+        Put(g, 1, 1, QStringLiteral("서울 마포구 상암동 월드컵북로 400"));
+        g.WidenColumnsToFit();
+        const int wide = g.columnWidth(0);
+        QVERIFY2(wide > g.fontMetrics().horizontalAdvance(QStringLiteral("서울 마포구 상암동")), qPrintable(QString::number(wide)));
+        Put(g, 1, 1, QStringLiteral("x"));
+        g.WidenColumnsToFit();
+        QCOMPARE(g.columnWidth(0), wide);
+    }
+
     void activeRowFollowsTheOperator() {
         TfpSpread g;
         g.SetHeaders({QStringLiteral("A"), QStringLiteral("B")});
