@@ -5,6 +5,7 @@
 #include "DebugFrm.h"
 #include "OracleDM.h"
 #include "Text.h"
+#include "UiHooks.h"
 
 QString AxisListSql() {
     return QStringLiteral("SELECT AXLE_ID, AXLE_NAME ") + QStringLiteral("FROM AXLE_INFO ") +
@@ -65,6 +66,22 @@ QString AxisAndCtlNoSql(const QString& atcId) {
            QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") + QStringLiteral("AND O.LINK_ID = R.LINK_ID ") +
            QStringLiteral("AND R.AXLE_ID = X.AXLE_ID ") + QStringLiteral("AND A.ATC_ID = '") +
            SqlQuoted(atcId) + QStringLiteral("'") + QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
+}
+
+std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode, int index,
+                                                    const TPayloadWriter& payload) {
+    if (!pCurSel) {
+        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+        return std::nullopt;
+    }
+    const QString strAtcId = pCurSel->strATC_ID;
+    VDS_CHECK(strAtcId != "");
+    const TExchangeResult result = RunCommandExchange(nSocket, strAtcId, opcode, index, payload);
+    if (result == TExchangeResult::ConnectFailed) {
+        ShowMessage(QStringLiteral("서버연결 실패"));
+        return std::nullopt;
+    }
+    return result;
 }
 
 namespace {

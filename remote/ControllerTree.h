@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "CommandExchange.h"
 #include "VirtualTree.h"
 
 // The record of every node.
@@ -41,6 +43,12 @@ QString ResrControllersSql(const QString& equpType, const QString& resrSpotId);
 QString OvdCountSql(const QString& atcId, int ioflType);
 QString LoopDetCountSql(const QString& atcId);
 QString AxisAndCtlNoSql(const QString& atcId);
+
+// Runs one command exchange for the selected controller. Shows "제어기를 선택하세요" when there is
+// no selection and "서버연결 실패" when the server cannot be reached, and then returns nothing;
+// otherwise the server's answer, which the caller reports.
+std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode, int index,
+                                                    const TPayloadWriter& payload = {});
 
 class TControllerTree {
 public:

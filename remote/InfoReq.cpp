@@ -3,8 +3,6 @@
 #include <QCloseEvent>
 
 #include "Application.h"
-#include "Check.h"
-#include "CommandExchange.h"
 #include "Grid.h"
 #include "Link.h"
 #include "OracleDM.h"
@@ -87,24 +85,14 @@ void TfrmInfoReq::btnInfoReqClick() {
 }
 
 int TfrmInfoReq::SendAccuTrafRequest() {
-    if (!pCurSel()) {
-        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+    const auto result = ExchangeWithSelected(pCurSel(), nSocket, kAccuTrafOpcode, 0);
+    if (!result) return -1;
+    if (*result != TExchangeResult::Accepted) {
+        ShowMessage(QStringLiteral("축적 데이터 요청  fail "));
         return -1;
     }
-    const QString strAtcId = pCurSel()->strATC_ID;
-    VDS_CHECK(strAtcId != "");
-    switch (RunCommandExchange(nSocket, strAtcId, kAccuTrafOpcode, 0)) {
-        case TExchangeResult::ConnectFailed:
-            ShowMessage(QStringLiteral("서버연결 실패"));
-            return -1;
-        case TExchangeResult::Accepted:
-            ShowMessage(QStringLiteral("축적 데이터 요청 success"));
-            return 0;
-        case TExchangeResult::Refused:
-            break;
-    }
-    ShowMessage(QStringLiteral("축적 데이터 요청  fail "));
-    return -1;
+    ShowMessage(QStringLiteral("축적 데이터 요청 success"));
+    return 0;
 }
 
 void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {

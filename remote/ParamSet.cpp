@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "Application.h"
+#include "ButtonHold.h"
 #include "Check.h"
 #include "CommandExchange.h"
 #include "Convert.h"
@@ -59,20 +60,6 @@ public:
 };
 
 unsigned char LowByte(const QString& text) { return static_cast<unsigned char>(StrToInt(text) & 0xFF); }
-
-// Keeps a button disabled for the time of a work routine, whichever way it ends.
-class TButtonHold {
-public:
-    explicit TButtonHold(QPushButton* button) : m_button(button) {
-        if (m_button) m_button->setEnabled(false);
-    }
-    ~TButtonHold() {
-        if (m_button) m_button->setEnabled(true);
-    }
-
-private:
-    QPushButton* m_button;
-};
 
 bool Decodable(int paraIndex) {
     return (paraIndex >= 1 && paraIndex <= 6) || (paraIndex >= 12 && paraIndex <= 14);
@@ -163,57 +150,37 @@ const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
 void TfrmParamSet::UploadWork(int paraIndex) {
     const TGroup& g = Group(paraIndex);
     TButtonHold hold(g.up);
-    if (!pCurSel()) {
-        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+    const auto result = ExchangeWithSelected(pCurSel(), nSocket, kUploadOpcode, paraIndex);
+    if (!result) return;
+    if (*result != TExchangeResult::Accepted) {
+        ShowMessage(g.text + QStringLiteral(" UPLOAD fail "));
         return;
     }
-    const QString strAtcId = pCurSel()->strATC_ID;
-    VDS_CHECK(strAtcId != "");
-    switch (RunCommandExchange(nSocket, strAtcId, kUploadOpcode, paraIndex)) {
-        case TExchangeResult::ConnectFailed:
-            ShowMessage(QStringLiteral("서버연결 실패"));
-            return;
-        case TExchangeResult::Accepted:
-            ShowMessage(g.text + QStringLiteral(" UPLOAD success"));
-            Sleep(kUploadWaitMs);
-            ClearParamGroup(static_cast<unsigned>(paraIndex));
-            LoadParamGroup(pCurSel(), paraIndex);
-            return;
-        case TExchangeResult::Refused:
-            ShowMessage(g.text + QStringLiteral(" UPLOAD fail "));
-            return;
-    }
+    ShowMessage(g.text + QStringLiteral(" UPLOAD success"));
+    Sleep(kUploadWaitMs);
+    ClearParamGroup(static_cast<unsigned>(paraIndex));
+    LoadParamGroup(pCurSel(), paraIndex);
 }
 
 void TfrmParamSet::DownloadWork(int paraIndex) {
     const TGroup& g = Group(paraIndex);
     TButtonHold hold(g.dnDisabled ? g.dn : nullptr);
-    if (!pCurSel()) {
-        ShowMessage(QStringLiteral("제어기를 선택하세요"));
-        return;
-    }
-    const QString strAtcId = pCurSel()->strATC_ID;
-    VDS_CHECK(strAtcId != "");
-    TExchangeResult result;
+    std::optional<TExchangeResult> result;
     try {
-        result = RunCommandExchange(nSocket, strAtcId, kParameterDownloadOpcode, paraIndex,
-                                    [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
+        result = ExchangeWithSelected(pCurSel(), nSocket, kParameterDownloadOpcode, paraIndex,
+                                      [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
     } catch (const EValueRefused& e) {
         ShowMessage(QString::fromStdString(e.what()));
         return;
     }
-    switch (result) {
-        case TExchangeResult::ConnectFailed:
-            ShowMessage(QStringLiteral("서버연결 실패"));
-            return;
-        case TExchangeResult::Accepted:
-            ShowMessage(g.text + QStringLiteral(" DOWNLOAD success"));
-            return;
-        case TExchangeResult::Refused:
-            ShowMessage(paraIndex == 5 ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
-                                       : g.text + QStringLiteral(" DOWNLOAD fail "));
-            return;
+    if (!result) return;
+    if (*result != TExchangeResult::Accepted) {
+        // This group's failure text has always carried two blanks before DOWNLOAD.
+        ShowMessage(paraIndex == 5 ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
+                                   : g.text + QStringLiteral(" DOWNLOAD fail "));
+        return;
     }
+    ShowMessage(g.text + QStringLiteral(" DOWNLOAD success"));
 }
 
 void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 
 #include "Application.h"
+#include "ButtonHold.h"
 #include "Check.h"
 #include "CommandExchange.h"
 #include "Link.h"
@@ -19,20 +20,6 @@ constexpr int kEchoBytes = 10;
 
 enum TOpcode { opThreshold = 10, opSWReset = 12, opHWInit = 13, opLeapTime = 17, opMemChk = 18,
                opEcho = 19, opVersion = 21 };
-
-// Keeps a button disabled for the time of a work routine, whichever way it ends.
-class TButtonHold {
-public:
-    explicit TButtonHold(QPushButton* button) : m_button(button) {
-        if (m_button) m_button->setEnabled(false);
-    }
-    ~TButtonHold() {
-        if (m_button) m_button->setEnabled(true);
-    }
-
-private:
-    QPushButton* m_button;
-};
 
 void UncheckBoth(QRadioButton* a, QRadioButton* b) {
     for (QRadioButton* r : {a, b}) {
@@ -105,24 +92,14 @@ void TfrmRemoteCtrl::btnEchoReqClick() { StartWork(this, kWorkIntervalMs, [this]
 void TfrmRemoteCtrl::RunCommand(QPushButton* disabled, int opcode, int option, const TPayloadWriter& payload,
                                 const QString& text, const std::function<void()>& afterAccepted) {
     TButtonHold hold(disabled);
-    if (!pCurSel()) {
-        ShowMessage(QStringLiteral("제어기를 선택하세요"));
+    const auto result = ExchangeWithSelected(pCurSel(), nSocket, opcode, option, payload);
+    if (!result) return;
+    if (*result != TExchangeResult::Accepted) {
+        ShowMessage(text + QStringLiteral(" fail "));
         return;
     }
-    const QString strAtcId = pCurSel()->strATC_ID;
-    VDS_CHECK(strAtcId != "");
-    switch (RunCommandExchange(nSocket, strAtcId, opcode, option, payload)) {
-        case TExchangeResult::ConnectFailed:
-            ShowMessage(QStringLiteral("서버연결 실패"));
-            return;
-        case TExchangeResult::Accepted:
-            ShowMessage(text + QStringLiteral(" success"));
-            if (afterAccepted) afterAccepted();
-            return;
-        case TExchangeResult::Refused:
-            ShowMessage(text + QStringLiteral(" fail "));
-            return;
-    }
+    ShowMessage(text + QStringLiteral(" success"));
+    if (afterAccepted) afterAccepted();
 }
 
 std::function<void()> TfrmRemoteCtrl::ReadBack(int opcode) {
