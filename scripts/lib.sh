@@ -5,11 +5,14 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-          libgl-dev fonts-nanum xvfb xauth)
+          libgl-dev fonts-nanum)
+# Only the demo needs a virtual display and a hand on its mouse.
+DEMO_PACKAGES=(xvfb xdotool)
 
+# install_packages [package...]: the build's packages and any given, those missing only.
 install_packages() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi

@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-install_packages
+install_packages "${DEMO_PACKAGES[@]}"
 build_all
 
 DEMO="$BUILD/demo"
@@ -60,13 +60,40 @@ pids+=($!)
 export DISPLAY="$display"
 for _ in $(seq 50); do "$BUILD/sim/vds-screenshot" /dev/null 2>/dev/null && break; sleep 0.1; done
 
+shot() {
+    "$BUILD/sim/vds-screenshot" "$SHOTS/$1.png"
+    echo "Screenshot: $SHOTS/$1.png"
+}
+click() { xdotool mousemove "$1" "$2" click 1; sleep "$3"; }
+
+# What an operator would do first in each program, by mouse at the layout's fixed places.
+walk_morsenda() {
+    click 100 8 0.7     # 제어기제어
+    click 140 29 2.5    # 제어기 파라미터 설정: the window opens with its tree
+    click 67 225 1.5    # tick a controller: its stored parameters fill the groups
+    click 531 211 1.5   # 루프 검지기 설정 UP: the stand-in server answers and writes the values
+    shot morsenda-paramset
+    click 565 338 2     # dismiss the message; the group is read again
+    shot morsenda-paramset-reloaded
+}
+walk_talvero() {
+    click 86 8 0.7      # 모니터링
+    click 140 29 2.5    # 교통상황모니터링(Text)
+    click 53 247 0.3    # tick two axes
+    click 53 429 0.3
+    click 138 85 3.5    # 시작: the grid refreshes every second
+    shot talvero-monitor
+}
+
 for name in "${programs[@]}"; do
     declare -n cmd="$name"
     "${cmd[@]}" > "$DEMO/${name,,}.log" 2>&1 &
     pid=$!
     sleep 3
-    "$BUILD/sim/vds-screenshot" "$SHOTS/${name,,}.png"
-    echo "Screenshot: $SHOTS/${name,,}.png"
+    shot "${name,,}"
+    if command -v xdotool > /dev/null; then
+        if [ "$name" = MORSENDA ]; then walk_morsenda; else walk_talvero; fi
+    fi
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
 done
