@@ -1,6 +1,7 @@
 #include "TrafMonTextFrm.h"
 
 #include "Application.h"
+#include "Text.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -41,11 +42,7 @@ void ForEachStation(const TVirtualStringTree* tree, PVirtualNode branchRoot,
 }
 }  // namespace
 
-QString SqlQuoted(const QString& value) {
-    QString doubled = value;
-    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + doubled + QLatin1Char('\'');
-}
+QString SqlLiteral(const QString& value) { return QLatin1Char('\'') + SqlQuoted(value) + QLatin1Char('\''); }
 
 TGridColumn FieldColumn(const QString& fieldName) {
     return
@@ -284,7 +281,7 @@ QString TfrmTrafMonText::CountOvdSql(const QString& atcId, int direction) {
            QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
            (direction == 1 ? QStringLiteral("AND R.IOFL_TYPE = 1 ")
                            : QStringLiteral("AND R.IOFL_TYPE = 2 ")) +
-           QStringLiteral("AND A.ATC_ID = ") + SqlQuoted(atcId);
+           QStringLiteral("AND A.ATC_ID = ") + SqlLiteral(atcId);
 }
 
 QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
@@ -335,7 +332,7 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
         r->strOVD_CNT = QString::asprintf("(%02d%02d)", inflow, outflow);
         return r;
     };
-    auto stationText = [](const ::data& r) { return r.strSPOT_NAME.trimmed() + r.strOVD_CNT; };
+    auto stationText = [](const ::data& r) { return Trim(r.strSPOT_NAME) + r.strOVD_CNT; };
     auto add = [tree](PVirtualNode parent, std::unique_ptr<::data> r) {
         PVirtualNode node = tree->AddChild(parent, std::move(r));
         tree->SetCheckType(node, ctTriStateCheckBox);
@@ -380,7 +377,7 @@ QString TfrmTrafMonText::GetCheckedAtcList() {
     CollectCheckedAxis(pAxisNode, list);
     CollectCheckedResr(pResrNode, list);
     QStringList quoted;
-    for (const ::data* rec : list) quoted << SqlQuoted(rec->strATC_ID);
+    for (const ::data* rec : list) quoted << SqlLiteral(rec->strATC_ID);
     return quoted.join(QLatin1Char(','));
 }
 

@@ -35,7 +35,7 @@ struct data final : TNodeRecord {
 };
 
 // A text as an SQL literal: between single quotes, each quote inside doubled.
-QString SqlQuoted(const QString& value);
+QString SqlLiteral(const QString& value);
 
 // One grid column of a query-into-grid fill: what it shows of the current row.
 using TGridColumn = std::function<QString(const TSQLClientDataSet&)>;

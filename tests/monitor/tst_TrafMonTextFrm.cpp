@@ -259,7 +259,7 @@ private slots:
         QFETCH(QString, id);
         TMonitorDb fx;
         fx.db.Load(QString::fromUtf8(kNewestTraffic));
-        const QString q = SqlQuoted(id);
+        const QString q = SqlLiteral(id);
         fx.db.Load(
             QStringLiteral(
                 "INSERT INTO SPOT_INFO VALUES ('SQ','인용지점','어딘가');"
