@@ -72,3 +72,7 @@ int TfpSpread::ActiveRow() const {
     const int r = currentRow();
     return r < 0 ? 1 : r + 1;
 }
+
+TReDrawOff::TReDrawOff(TfpSpread* grid) : m_grid(grid) { m_grid->SetReDraw(false); }
+
+TReDrawOff::~TReDrawOff() { m_grid->SetReDraw(true); }

@@ -7,6 +7,20 @@
 #include <QStringList>
 #include <QTableWidget>
 
+class TfpSpread;
+
+// Keeps a grid's redraw off while it is filled and switches it on again however the fill ends.
+class TReDrawOff {
+public:
+    explicit TReDrawOff(TfpSpread* grid);
+    ~TReDrawOff();
+    TReDrawOff(const TReDrawOff&) = delete;
+    TReDrawOff& operator=(const TReDrawOff&) = delete;
+
+private:
+    TfpSpread* m_grid;
+};
+
 class TfpSpread : public QTableWidget {
     Q_OBJECT
 public:

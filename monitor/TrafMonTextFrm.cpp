@@ -1,18 +1,17 @@
 #include "TrafMonTextFrm.h"
 
-#include "Application.h"
-#include "Text.h"
-
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include "Application.h"
 #include "Check.h"
 #include "Db.h"
 #include "Grid.h"
 #include "OracleDM.h"
+#include "Text.h"
 #include "ui_TrafMonTextFrm.h"
 
 namespace {
@@ -61,34 +60,25 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
                        const std::vector<TGridColumn>& columns,
                        const std::function<void()>& whileConnected) {
     TSQLConnection* connection = dataset.Connection();
-    try {
-        dataset.SetCommandText(sql);
-        if (!connection->Connected()) connection->SetConnected(true);
-        if (!dataset.Active()) dataset.Open();
-        grid->SetReDraw(false);
-        dataset.First();
+    // Left open or connected, the next fill would fail on its command text or log-on.
+    TQueryCleanup cleanup(dataset, true);
+    dataset.SetCommandText(sql);
+    if (!connection->Connected()) connection->SetConnected(true);
+    if (!dataset.Active()) dataset.Open();
+    {
+        TReDrawOff redraw(grid);
         int row = 1;
-        while (!dataset.Eof()) {
+        for (dataset.First(); !dataset.Eof(); dataset.Next(), ++row) {
             int col = 1;
             for (const TGridColumn& read : columns) {
                 grid->SetRow(row);
-                grid->SetCol(col);
+                grid->SetCol(col++);
                 grid->SetText(read(dataset));
-                ++col;
             }
-            ++row;
-            dataset.Next();
         }
-        grid->SetReDraw(true);
-        dataset.Close();
-        if (whileConnected) whileConnected();
-    } catch (...) {
-        // Left open or connected, the next fill would fail on its command text or log-on.
-        grid->SetReDraw(true);
-        connection->SetConnected(false);
-        dataset.Close();
-        throw;
     }
+    dataset.Close();
+    if (whileConnected) whileConnected();
     connection->SetConnected(false);
     dataset.Close();
 }

@@ -15,16 +15,6 @@ constexpr int kAccuTrafOpcode = 5;
 constexpr int kArrivalWaitMs = 5000;
 const char* const kColumns[] = {"ROAD_NUM", "ATC_NUM", "SPOT_LOCA", "DETC_TIME", "ISPED",
                                 "ITRAF",    "IOCCURATE", "OSPED", "OTRAF",    "OOCCURATE"};
-
-// Switches the grid's redraw back on however the fill ends.
-class TRedrawOff {
-public:
-    explicit TRedrawOff(TfpSpread* grid) : m_grid(grid) { m_grid->SetReDraw(false); }
-    ~TRedrawOff() { m_grid->SetReDraw(true); }
-
-private:
-    TfpSpread* m_grid;
-};
 }  // namespace
 
 QString AccuTrafSql(const QString& atcId) {
@@ -102,7 +92,7 @@ void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
     if (!ds.Active()) ds.SetActive(true);
     TfpSpread* grid = ui->fpSpread1;
     {
-        TRedrawOff redraw(grid);
+        TReDrawOff redraw(grid);
         int r = 1;
         for (; !ds.Eof(); ds.Next(), ++r) {
             int c = 1;
