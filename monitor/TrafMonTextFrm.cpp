@@ -18,13 +18,10 @@ namespace {
 const QString kNoDate = QStringLiteral("0000/00/00 00:00:00");
 const QString kDateForm = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 
-const char* const kStatusFlags[] = {"HRCL", "HPOS", "HROM", "HRAM", "SUMT", "SLPF",
-                                    "SSPF", "SDOO", "SFAF", "SCOR", "SACK"};
-
 // The pieces both traffic queries share, from the first flag to the communication status.
 QString StatusSelectPieces() {
     QString s;
-    for (const char* f : kStatusFlags) s += QStringLiteral("E.%1 %1, ").arg(QLatin1String(f));
+    for (const QString& f : StatusFlagNames()) s += QStringLiteral("E.%1 %1, ").arg(f);
     s += QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
     return s;
 }
@@ -40,48 +37,6 @@ void ForEachStation(const TVirtualStringTree* tree, PVirtualNode branchRoot,
             visit(station);
 }
 }  // namespace
-
-QString SqlLiteral(const QString& value) { return QLatin1Char('\'') + SqlQuoted(value) + QLatin1Char('\''); }
-
-TGridColumn FieldColumn(const QString& fieldName) {
-    return
-        [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };
-}
-
-TGridColumn StatusColumn() {
-    return [](const TSQLClientDataSet& ds) {
-        QString text;
-        for (const char* f : kStatusFlags) text += ds.FieldByName(QLatin1String(f)).AsString();
-        return text;
-    };
-}
-
-void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
-                       const std::vector<TGridColumn>& columns,
-                       const std::function<void()>& whileConnected) {
-    TSQLConnection* connection = dataset.Connection();
-    // Left open or connected, the next fill would fail on its command text or log-on.
-    TQueryCleanup cleanup(dataset, true);
-    dataset.SetCommandText(sql);
-    if (!connection->Connected()) connection->SetConnected(true);
-    if (!dataset.Active()) dataset.Open();
-    {
-        TReDrawOff redraw(grid);
-        int row = 1;
-        for (dataset.First(); !dataset.Eof(); dataset.Next(), ++row) {
-            int col = 1;
-            for (const TGridColumn& read : columns) {
-                grid->SetRow(row);
-                grid->SetCol(col++);
-                grid->SetText(read(dataset));
-            }
-        }
-    }
-    dataset.Close();
-    if (whileConnected) whileConnected();
-    connection->SetConnected(false);
-    dataset.Close();
-}
 
 // ---- window --------------------------------------------------------------------------------
 
