@@ -3,7 +3,14 @@
 #include <cstdint>
 #include <limits>
 
-EConvertError::EConvertError(const QString& message) : std::runtime_error(message.toStdString()) {}
+std::string WhatText(const QString& message) {
+    QString visible = message;
+    visible.replace(QChar(0), QLatin1String("\\0"));
+    return visible.toStdString();
+}
+
+EConvertError::EConvertError(const QString& message)
+    : std::runtime_error(WhatText(message)), m_message(message) {}
 
 int StrToInt(const QString& text) {
     const auto fail = [&text]() -> EConvertError {

@@ -10,6 +10,7 @@
 #include <QSqlRecord>
 #include <atomic>
 
+#include "Convert.h"
 #include "OracleFunctions.h"
 
 namespace {
@@ -24,10 +25,14 @@ QString ErrorText(const QSqlError& e) {
 }
 
 bool IsSqlite(const QString& driver) { return driver == QLatin1String("QSQLITE"); }
+
+// How long a query waits for a writer's lock before it fails: a fraction of the monitor's
+// 1000 ms tick, so a locked file never freezes a program for longer.
+constexpr int kSqliteBusyTimeoutMs = 250;
 }  // namespace
 
 EDatabaseError::EDatabaseError(const QString& message)
-    : std::runtime_error(message.toUtf8().toStdString()) {}
+    : std::runtime_error(WhatText(message)), m_message(message) {}
 
 // ---- connection ----------------------------------------------------------------------------
 
@@ -89,7 +94,8 @@ void TSQLConnection::Open() {
         if (database.isEmpty())
             throw EDatabaseError(QStringLiteral("No database name given"));
         db.setDatabaseName(ResolveDatabasePath(database));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyTimeoutMs));
     } else {
         db.setDatabaseName(database);
     }
