@@ -3,10 +3,14 @@
 #include <cstdint>
 #include <limits>
 
-std::string WhatText(const QString& message) {
-    QString visible = message;
+QString NulVisible(const QString& text) {
+    QString visible = text;
     visible.replace(QChar(0), QLatin1String("\\0"));
-    return visible.toStdString();
+    return visible;
+}
+
+std::string WhatText(const QString& message) {
+    return NulVisible(message).toStdString();
 }
 
 EConvertError::EConvertError(const QString& message)

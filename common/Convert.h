@@ -5,8 +5,10 @@
 #include <stdexcept>
 #include <string>
 
-// The text an exception's what() carries for message: UTF-8, each NUL written as \0, so that a
-// reader of the C string still gets everything after it.
+// The text with each NUL written as \0, so that nothing after it is lost where a NUL ends a text.
+QString NulVisible(const QString& text);
+// The text an exception's what() carries for message: UTF-8, NulVisible, so that a reader of the
+// C string still gets everything after a NUL.
 std::string WhatText(const QString& message);
 
 // Raised for a text that is not a number; the message names the text.

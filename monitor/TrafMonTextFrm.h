@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "QueryGrid.h"
+#include "SkippedRows.h"
 #include "VirtualTree.h"
 
 namespace Ui {
@@ -105,4 +106,5 @@ private:
     PVirtualNode pAxisGroup = nullptr;
     PVirtualNode pResrGroup = nullptr;
     bool m_watchingSubWindow = false;
+    TSkippedRows m_skippedRows;  // rows of the tree build with a NUL in a value
 };
