@@ -94,8 +94,8 @@ void TSQLConnection::Open() {
         if (database.isEmpty())
             throw EDatabaseError(QStringLiteral("No database name given"));
         db.setDatabaseName(ResolveDatabasePath(database));
-        db.setConnectOptions(
-            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kSqliteBusyTimeoutMs));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                 .arg(kSqliteBusyTimeoutMs));
     } else {
         db.setDatabaseName(database);
     }
