@@ -9,6 +9,8 @@
 #include "Application.h"
 #include "Check.h"
 #include "Db.h"
+#include "DevSearchFrm.h"
+#include "DevStsMonFrm.h"
 #include "Grid.h"
 #include "OracleDM.h"
 #include "Text.h"
@@ -126,6 +128,7 @@ void TfrmTrafMonText::FormActivate() {
 
 void TfrmTrafMonText::rdoVDSClick() {
     FormCreate();
+    if (pDevStsMon) pDevStsMon->SetMonitorMode(kModeVds);
 }
 
 void TfrmTrafMonText::rdoNewSglClick() {
@@ -133,6 +136,7 @@ void TfrmTrafMonText::rdoNewSglClick() {
     RebuildStationTree();
     ui->SprVDS->hide();
     ui->SprNewSgl->show();
+    if (pDevStsMon) pDevStsMon->SetMonitorMode(kModeNewSignal);
 }
 
 void TfrmTrafMonText::Close() {
@@ -156,10 +160,18 @@ void TfrmTrafMonText::btnStopClick() {
     tmrQuery->stop();
 }
 
-// The equipment-status and search windows open from here once they exist.
-void TfrmTrafMonText::btnDevStsClick() {}
+TfrmDevStsMon* TfrmTrafMonText::OwnDevStsMon() const {
+    return pDevStsMon;
+}
 
-void TfrmTrafMonText::btnDevSrchClick() {}
+// An earlier status window stays open but is no longer fed.
+void TfrmTrafMonText::btnDevStsClick() {
+    pDevStsMon = OpenDevStsMon(nMode, GetCheckedAtcList(), tmrQuery->isActive());
+}
+
+void TfrmTrafMonText::btnDevSrchClick() {
+    OpenDevSearch();
+}
 
 // ---- station tree --------------------------------------------------------------------------
 
@@ -441,5 +453,11 @@ void TfrmTrafMonText::tmrQueryTimer() {
     }
     (nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl)->WidenColumnsToFit();
     ui->lblCurDate->setText(QDateTime::currentDateTime().toString(kDateForm));
+    HandOffToDevStsMon(list);
 }
 
+void TfrmTrafMonText::HandOffToDevStsMon(const QString& atcList) {
+    if (!pDevStsMon) return;
+    pDevStsMon->SetMonitorTarget(nMode, atcList);
+    pDevStsMon->SetMonitorTimer(tmrQuery->isActive());
+}
