@@ -38,7 +38,7 @@ const char* const kConditionPrefixes[] = {"AND X.AXLE_ID = '",       "AND X.AXLE
 TfrmDevSearch::TfrmDevSearch(QWidget* owner) : TTopLevelForm(owner), ui(new Ui::TfrmDevSearch) {
     ui->setupUi(this);
     move(kLeft, kTop);
-    SetUpGrid(ui->fpDevSearch, {4.25, 5.75, 20.25, 5.25, 3.75, 5.62, 4.25});
+    SetUpGrid(ui->fpDevSearch, {4.25, 5.75, 20.25, 5.25, 3.75, 5.62, 4.25}, 3);
     connect(ui->btnAxis, &QPushButton::clicked, this, Guarded([this] { btnAxisClick(); }));
     connect(ui->btnResrGrp, &QPushButton::clicked, this, Guarded([this] { btnResrGrpClick(); }));
     connect(ui->btnResr, &QPushButton::clicked, this, Guarded([this] { btnResrClick(); }));
@@ -110,7 +110,7 @@ void TfrmDevSearch::SearchDevices() {
         FieldColumn(QStringLiteral("ISPED")),     FieldColumn(QStringLiteral("OTRAF")),
         FieldColumn(QStringLiteral("OSPED"))};
     FillGridFromQuery(grid, dmOracle->dsQuery, sql, columns);
-    grid->WidenColumnsToFit();
+    FitColumns(grid);
 }
 
 TfrmDevSearch* OpenDevSearch() {

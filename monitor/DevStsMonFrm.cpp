@@ -20,7 +20,7 @@ const QString kNormal = QStringLiteral("1");
 TfrmDevStsMon::TfrmDevStsMon(QWidget* owner) : TTopLevelForm(owner), ui(new Ui::TfrmDevStsMon) {
     ui->setupUi(this);
     move(kLeft, kTop);
-    SetUpGrid(ui->fpSpread1, {5, 13.5, 5.75, 14.62, 15.87, 4.62});
+    SetUpGrid(ui->fpSpread1, {5, 13.5, 5.75, 14.62, 15.87, 4.62}, 4);
     tmrMon = new QTimer(this);
     tmrMon->setObjectName(QStringLiteral("tmrMon"));
     tmrMon->setInterval(1000);
@@ -122,7 +122,7 @@ void TfrmDevStsMon::RefreshStatusGrid(int mode, const QString& list) {
     };
     FillGridFromQuery(ui->fpSpread1, dmOracle->dsQuery2, StatusGridSql(mode, list), columns, {},
                       shown);
-    ui->fpSpread1->WidenColumnsToFit();
+    FitColumns(ui->fpSpread1);
 }
 
 TfrmDevStsMon* OpenDevStsMon(int mode, const QString& list, bool timerOn) {

@@ -13,7 +13,7 @@ TfrmPickList::~TfrmPickList() = default;
 void TfrmPickList::SetUpPickList(TfpSpread* grid, QPushButton* btnOk,
                                  const std::vector<double>& widths) {
     m_grid = grid;
-    SetUpGrid(grid, widths);
+    SetUpGrid(grid, widths, 2);
     connect(btnOk, &QPushButton::clicked, this, Guarded([this] { btnOkClick(); }));
 }
 
@@ -23,7 +23,7 @@ void TfrmPickList::LoadList(TSQLClientDataSet& dataset, const QString& sql, cons
     m_grid->DeleteRows(1, m_grid->MaxRows());
     FillGridFromQuery(m_grid, dataset, sql, {FieldColumn(idField), FieldColumn(nameField)}, {},
                       takeRow);
-    m_grid->WidenColumnsToFit();
+    FitColumns(m_grid);
 }
 
 void TfrmPickList::btnOkClick() {

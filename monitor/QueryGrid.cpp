@@ -1,6 +1,7 @@
 #include "QueryGrid.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <algorithm>
 #include <cmath>
 
@@ -87,14 +88,43 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
     dataset.Close();
 }
 
-void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars) {
+namespace {
+const char* const kWideColumn = "vdsWideColumn";
+const char* const kWideWidth = "vdsWideWidth";
+}  // namespace
+
+void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wideColumn) {
     grid->verticalHeader()->setVisible(false);
     grid->horizontalHeader()->setHighlightSections(false);
-    // A character unit of the grid: a digit of its font and the cell's margin.
-    const int unit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0')) + 2;
+    // A character unit of the grid: a digit of its font.
+    const int unit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     const int columns = std::min(grid->MaxCols(), static_cast<int>(widthsInChars.size()));
     for (int c = 0; c < columns; ++c) {
         const int stored = static_cast<int>(std::lround(widthsInChars[c] * unit));
         grid->setColumnWidth(c, std::max(stored, grid->horizontalHeader()->sectionSizeHint(c)));
     }
+    grid->setProperty(kWideColumn, wideColumn);
+    FitColumns(grid);
+}
+
+void FitColumns(TfpSpread* grid) {
+    const int wide = grid->property(kWideColumn).toInt() - 1;
+    if (wide < 0 || wide >= grid->MaxCols()) {
+        grid->WidenColumnsToFit();
+        return;
+    }
+    const int before = grid->columnWidth(wide);
+    const bool operatorsChoice =
+        grid->property(kWideWidth).isValid() && before != grid->property(kWideWidth).toInt();
+    grid->WidenColumnsToFit();
+    int others = 0;
+    for (int c = 0; c < grid->MaxCols(); ++c)
+        if (c != wide) others += grid->columnWidth(c);
+    const int room = grid->width() - 2 * grid->frameWidth() -
+                     grid->verticalScrollBar()->sizeHint().width() - others;
+    // A width the operator dragged the column to stays.
+    const int width =
+        operatorsChoice ? before : std::max(grid->horizontalHeader()->sectionSizeHint(wide), room);
+    grid->setColumnWidth(wide, width);
+    grid->setProperty(kWideWidth, width);
 }

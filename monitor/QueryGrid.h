@@ -43,5 +43,11 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
                        const TRowFilter& takeRow = {});
 
 // The stored layout of a grid: no row numbers, and each column as wide as its width in the grid's
-// character units, but never narrower than its header text.
-void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars);
+// character units, but never narrower than its header text. The wide column (from 1) takes the
+// width the others leave; FitColumns keeps it so.
+void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wideColumn);
+// After a fill: the columns widen to their longest text, all but the wide one, which takes the
+// width the others leave (its header's at least) and elides what does not fit. So long locations
+// do not push the status and the figures out of sight; once the operator drags that column, the
+// width dragged to stays.
+void FitColumns(TfpSpread* grid);

@@ -1,6 +1,7 @@
 #pragma once
 // Reading what a grid of the monitoring program shows, as an operator would read it.
 
+#include <QHeaderView>
 #include <QList>
 #include <QStringList>
 
@@ -40,4 +41,12 @@ inline int RowsWithText(TfpSpread* grid) {
 // The headers of row 0.
 inline QStringList Headers(TfpSpread* grid) {
     return RowCells(grid, 0);
+}
+
+// Whether every text of a column (from 0), its header's too, fits the column's width.
+inline bool HoldsItsTexts(TfpSpread* grid, int column) {
+    const int width = grid->horizontalHeader()->sectionSize(column);
+    for (int r = 0; r <= grid->MaxRows(); ++r)
+        if (grid->fontMetrics().horizontalAdvance(Cell(grid, r, column + 1)) > width) return false;
+    return true;
 }

@@ -1,6 +1,7 @@
 // The equipment search window: its SQL text, the search on the database, the debug log window it
 // shows, and the pick lists its buttons open.
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -213,6 +214,23 @@ private slots:
         form.btnSearchClick();
         QCOMPARE(SortedRows(form), Sorted({kCIn, kCOut}));
         QCOMPARE(boxes.messages, QStringList());
+    }
+
+    void theFiguresStayInSight() {
+        TSearchDb fx;
+        fx.db.Load(
+            "UPDATE SPOT_INFO SET SPOT_LOCA = '서울특별시 서초구 양재동 경부고속도로 양재IC 진입로 "
+            "상행선 방음벽 앞' WHERE SPOT_ID = 'SA';");
+        TfrmDevSearch form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.SearchDevices();
+        TfpSpread* grid = GridOf(form);
+        QHeaderView* header = grid->horizontalHeader();
+        QVERIFY(header->sectionViewportPosition(6) + header->sectionSize(6) <=
+                grid->viewport()->width());
+        for (int c : {0, 1, 3, 4, 5, 6})
+            QVERIFY2(HoldsItsTexts(grid, c), qPrintable(QString::number(c)));
     }
 
     void aShorterSearchLeavesNoStaleRows() {

@@ -2,6 +2,7 @@
 // how the traffic monitor window feeds it.
 
 #include <QDialog>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -393,6 +394,33 @@ private slots:
         delete form;
         QVERIFY(!fx.dm->vdsConnection2.Connected());
         QVERIFY(!fx.dm->dsQuery2.Active());
+    }
+
+    void longLocationsLeaveTheStatusInSight() {
+        TStatusDb fx;
+        const QString location = QStringLiteral(
+            "서울특별시 서초구 양재동 경부고속도로 양재IC 진입로 상행선 방음벽 앞 가로등 12번 "
+            "기둥");
+        fx.db.Load(QStringLiteral("UPDATE SPOT_INFO SET SPOT_LOCA = '%1' WHERE SPOT_ID = 'SA';")
+                       .arg(location));
+        TfrmDevStsMon form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.SetMonitorTarget(2, QStringLiteral("'A'"));
+        form.tmrMonTimer();
+        TfpSpread* grid = GridOf(form);
+        QCOMPARE(FilledRows(grid).value(0).value(3), location);  // the whole text is in the cell
+        // Every column but the location holds its text and all of them fit the grid's width.
+        QHeaderView* header = grid->horizontalHeader();
+        QVERIFY2(header->sectionViewportPosition(5) + header->sectionSize(5) <=
+                     grid->viewport()->width(),
+                 qPrintable(QString::number(header->sectionViewportPosition(5))));
+        for (int c : {0, 1, 2, 4, 5})
+            QVERIFY2(HoldsItsTexts(grid, c), qPrintable(QString::number(c)));
+        // A location column the operator dragged wider stays so at the next tick.
+        grid->setColumnWidth(3, 600);
+        form.tmrMonTimer();
+        QCOMPARE(header->sectionSize(3), 600);
     }
 
     void moreRowsThanTheGridHolds() {
