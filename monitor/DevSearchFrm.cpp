@@ -1,5 +1,8 @@
 #include "DevSearchFrm.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Application.h"
 #include "AxisInfoFrm.h"
 #include "DebugFrm.h"
