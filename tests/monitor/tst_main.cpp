@@ -68,9 +68,7 @@ private slots:
 
     void startUpTouchesNoDatabase() {
         // No database anywhere: any log-on during start-up would show a box.
-        QTemporaryDir nowhere;
-        const QByteArray previousDir = qgetenv("VDS_DB_DIR");
-        qputenv("VDS_DB_DIR", nowhere.path().toUtf8());
+        TUnreachableDatabase nowhere;
         TMessageRecorder boxes;
         bool checked = false;
         QTimer::singleShot(0, [&] {
@@ -85,7 +83,6 @@ private slots:
             MainForm->FileExit1Execute();
         });
         QCOMPARE(RunTalvero(), 0);
-        qputenv("VDS_DB_DIR", previousDir);
         QVERIFY(checked);
         QCOMPARE(boxes.messages, QStringList());
         QVERIFY(MainForm == nullptr && dmOracle == nullptr);
