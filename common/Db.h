@@ -110,6 +110,11 @@ public:
     int RecordCount() const;
     // The named column of the current row; a name the result lacks throws.
     TField FieldByName(const QString& name) const;
+    // The result's column names, upper case, in the order the statement gives them.
+    QStringList FieldNames() const {
+        RequireActive();
+        return m_fieldNames;
+    }
 
 private:
     void RequireActive() const;

@@ -26,6 +26,14 @@ QString OnDriver(const QString& embedded, const QString& server) {
     return OnServer() ? server : embedded;
 }
 
+TDriverScope::TDriverScope(const char* driver) : m_previous(qgetenv("VDS_DB_DRIVER")) {
+    qputenv("VDS_DB_DRIVER", driver);
+}
+
+TDriverScope::~TDriverScope() {
+    qputenv("VDS_DB_DRIVER", m_previous);
+}
+
 QString TestUser() {
     return QStringLiteral("u");
 }
@@ -176,17 +184,17 @@ namespace {
 std::atomic<int> g_databases{0};
 }  // namespace
 
-TTempDatabase::TTempDatabase() {
-    Create(OnServer() ? QStringLiteral("vds_test_%1").arg(++g_databases)
+TTempDatabase::TTempDatabase() : m_onServer(OnServer()) {
+    Create(m_onServer ? QStringLiteral("vds_test_%1").arg(++g_databases)
                       : QStringLiteral("test.db"));
 }
 
-TTempDatabase::TTempDatabase(const QString& name) {
+TTempDatabase::TTempDatabase(const QString& name) : m_onServer(OnServer()) {
     Create(name);
 }
 
 void TTempDatabase::Create(const QString& name) {
-    if (!OnServer()) {
+    if (!m_onServer) {
         m_path = m_dir.filePath(name);
         const QString error = RunSqlFile(m_path, SourcePath(QStringLiteral("db/schema.sql")));
         if (!error.isEmpty()) qFatal("schema: %s", qPrintable(error));
@@ -210,14 +218,14 @@ void TTempDatabase::Create(const QString& name) {
 
 TTempDatabase::~TTempDatabase() {
     BringBack();
-    if (OnServer())
+    if (m_onServer)
         TTestServer::Get().Exec(
             QStringLiteral("postgres"),
             QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Quoted(m_path)));
 }
 
 QString TTempDatabase::Exec(const QString& sql) const {
-    return OnServer() ? TTestServer::Get().Exec(m_path, sql) : RunSqlScript(m_path, sql);
+    return m_onServer ? TTestServer::Get().Exec(m_path, sql) : RunSqlScript(m_path, sql);
 }
 
 void TTempDatabase::Load(const QString& sql) const {
@@ -237,14 +245,14 @@ void TTempDatabase::Empty() const {
 }
 
 void TTempDatabase::TakeAway() {
-    if (OnServer())
+    if (m_onServer)
         TTestServer::Get().Halt();
     else if (QFile::exists(m_path))
         QFile::rename(m_path, m_path + QStringLiteral(".away"));
 }
 
 void TTempDatabase::BringBack() {
-    if (OnServer())
+    if (m_onServer)
         TTestServer::Get().Resume();
     else if (QFile::exists(m_path + QStringLiteral(".away")))
         QFile::rename(m_path + QStringLiteral(".away"), m_path);

@@ -39,6 +39,18 @@ bool OnServer();
 // What differs between the two: the embedded database's text or the server's.
 QString OnDriver(const QString& embedded, const QString& server);
 
+// While it lives, the programs (and new test databases) use this driver.
+class TDriverScope {
+public:
+    explicit TDriverScope(const char* driver);
+    ~TDriverScope();
+    TDriverScope(const TDriverScope&) = delete;
+    TDriverScope& operator=(const TDriverScope&) = delete;
+
+private:
+    QByteArray m_previous;
+};
+
 // The account the tests start the control program with ("u", "p"); on the server an operator's
 // read-only account of that name.
 QString TestUser();
@@ -77,6 +89,7 @@ private:
 
     QTemporaryDir m_dir;
     QString m_path;
+    bool m_onServer;
 };
 
 // While it lives, no database can be reached: the embedded one's folder is empty, the server's
