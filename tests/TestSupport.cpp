@@ -144,6 +144,11 @@ private:
     }
 
 public:
+    void ExportSuperuser() const {
+        qputenv("PGUSER", m_user.toUtf8());
+        qputenv("PGPASSWORD", m_password.toUtf8());
+    }
+
     void AddOperator(const QString& user, const QString& password) {
         if (m_operators.contains(user)) return;
         Run(QStringLiteral("psql"),
@@ -176,6 +181,10 @@ void StopTestServer() {
 
 void AddOperatorAccount(const QString& user, const QString& password) {
     if (OnServer()) TTestServer::Get().AddOperator(user, password);
+}
+
+void UseWriterAccount() {
+    if (OnServer()) TTestServer::Get().ExportSuperuser();
 }
 
 // ---- test databases ------------------------------------------------------------------------

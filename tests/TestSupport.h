@@ -57,6 +57,9 @@ QString TestUser();
 QString TestPassword();
 // Makes another operator account on the server (nothing on the embedded database).
 void AddOperatorAccount(const QString& user, const QString& password);
+// The demo's writers (the stand-in server's answers, the live feed) log on as libpq's environment
+// names: on the server this makes it the superuser's, for this process and what it starts.
+void UseWriterAccount();
 
 // A fresh database made from the schema, gone with the object. Path() is what the programs put
 // into "Database": the file's path, or the database's name on the server.
