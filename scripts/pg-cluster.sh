@@ -66,8 +66,9 @@ server_start() {
 server_stop() {
     local dir=$1 bin=$2
     [ -f "$dir/data/postmaster.pid" ] || return 0
-    as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop > /dev/null ||
-        die "the server in $dir did not stop"
+    as_server "$bin/pg_ctl" -D "$dir/data" -m fast -w -t 60 stop > /dev/null && return 0
+    echo "pg-cluster.sh: the server in $dir did not stop" >&2
+    return 1
 }
 
 start() {
@@ -120,11 +121,13 @@ sweep() {
     local root=$1 bin pid
     [ -d "$root" ] || return 0
     bin=$(bindir)
+    local failed=0
     for pid in "$root"/*/data/postmaster.pid; do
         [ -f "$pid" ] || continue
-        server_stop "$(dirname "$(dirname "$pid")")" "$bin" || true
+        server_stop "$(dirname "$(dirname "$pid")")" "$bin" || failed=1
     done
     rm -rf "$root"
+    return "$failed"
 }
 
 [ $# -eq 2 ] || die "usage: pg-cluster.sh start|stop|halt|resume|prepare|sweep DIR"

@@ -102,6 +102,21 @@ public:
     }
     void Stop() { Script(QStringLiteral("stop")); }
 
+    void ExportSuperuser() const {
+        qputenv("PGUSER", m_user.toUtf8());
+        qputenv("PGPASSWORD", m_password.toUtf8());
+    }
+
+    void AddOperator(const QString& user, const QString& password) {
+        if (m_operators.contains(user)) return;
+        Run(QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"),
+             QStringLiteral("postgres"), QStringLiteral("-v"), QStringLiteral("name=") + user,
+             QStringLiteral("-v"), QStringLiteral("password=") + password, QStringLiteral("-f"),
+             SourcePath(QStringLiteral("db/postgres/add-operator.sql"))});
+        m_operators.insert(user);
+    }
+
 private:
     QProcessEnvironment Environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -143,23 +158,6 @@ private:
                    qPrintable(m_dir), p.readAllStandardError().constData());
     }
 
-public:
-    void ExportSuperuser() const {
-        qputenv("PGUSER", m_user.toUtf8());
-        qputenv("PGPASSWORD", m_password.toUtf8());
-    }
-
-    void AddOperator(const QString& user, const QString& password) {
-        if (m_operators.contains(user)) return;
-        Run(QStringLiteral("psql"),
-            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"),
-             QStringLiteral("postgres"), QStringLiteral("-v"), QStringLiteral("name=") + user,
-             QStringLiteral("-v"), QStringLiteral("password=") + password, QStringLiteral("-f"),
-             SourcePath(QStringLiteral("db/postgres/add-operator.sql"))});
-        m_operators.insert(user);
-    }
-
-private:
     static inline TTestServer* s_started = nullptr;
     QString m_dir;
     QString m_user;

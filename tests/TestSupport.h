@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVector>
-#include <memory>
+#include <functional>
 
 #include "Application.h"
 #include "UiHooks.h"
