@@ -2,10 +2,26 @@
 # Installs what is missing, builds, creates the demo database and starts the programs on it with
 # the stand-in communication server. Without a display the programs run under Xvfb and a
 # screenshot of each main window is written to build/screenshots/ instead.
+#
+#   run-demo.sh              the embedded database (SQLite), as the programs' default
+#   run-demo.sh --postgres   a throwaway PostgreSQL cluster, stopped at the end
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/postgres.sh"
 
-install_packages "${DEMO_PACKAGES[@]}"
+postgres=0
+for arg in "$@"; do
+    case "$arg" in
+        --postgres) postgres=1 ;;
+        *) echo "usage: $0 [--postgres]" >&2; exit 2 ;;
+    esac
+done
+
+if [ "$postgres" -eq 1 ]; then
+    install_packages "${DEMO_PACKAGES[@]}" "${POSTGRES_PACKAGES[@]}"
+else
+    install_packages "${DEMO_PACKAGES[@]}"
+fi
 build_all
 
 DEMO="$BUILD/demo"
@@ -13,25 +29,51 @@ SHOTS="$BUILD/screenshots"
 mkdir -p "$DEMO" "$SHOTS"
 # talvero's fixed database name; morsenda gets the same name as its third argument.
 DBNAME=kelnor
-"$BUILD/sim/vds-makedb" "$DEMO/$DBNAME" "$ROOT/db/schema.sql" "$ROOT/db/demo.sql"
-echo "Demo database: $DEMO/$DBNAME"
-export VDS_DB_DIR="$DEMO"
-export VDS_DB_DRIVER=QSQLITE
 
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+PGDIR=
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    if [ -n "$PGDIR" ]; then "$ROOT/scripts/pg-cluster.sh" stop "$PGDIR" || true; fi
+}
 trap cleanup EXIT
+
+if [ "$postgres" -eq 1 ]; then
+    PGDIR=$(mktemp -u /tmp/vds-demo-pg.XXXXXX)
+    "$ROOT/scripts/pg-cluster.sh" start "$PGDIR" > /dev/null
+    # As the server's superuser: the database with the demo data, and morsenda's operator.
+    (
+        set -a
+        source "$PGDIR/env"
+        "$ROOT/db/postgres/setup.sh" --demo "$DBNAME" > /dev/null
+        psql -X -q -d postgres -v name=demo -v password=demo -f "$ROOT/db/postgres/add-operator.sql"
+    )
+    # The programs find the server as at a site: libpq's environment, nothing of their own.
+    export PGHOST="$PGDIR" PGPORT=5432
+    export VDS_DB_DRIVER=QPSQL
+    # The demo's writers stand in for the centre's own, which may write: the superuser.
+    WRITER=(env "$(grep '^PGUSER=' "$PGDIR/env")" "$(grep '^PGPASSWORD=' "$PGDIR/env")")
+    DB="$DBNAME"
+    echo "Demo database: $DBNAME on the throwaway PostgreSQL server at $PGDIR"
+else
+    "$BUILD/sim/vds-makedb" "$DEMO/$DBNAME" "$ROOT/db/schema.sql" "$ROOT/db/demo.sql"
+    echo "Demo database: $DEMO/$DBNAME"
+    export VDS_DB_DIR="$DEMO"
+    export VDS_DB_DRIVER=QSQLITE
+    WRITER=(env)
+    DB="$DEMO/$DBNAME"
+fi
 
 SIM="$BUILD/sim/vds-commsim"
 if [ -x "$SIM" ]; then
-    "$SIM" --port 3500 --db "$DEMO/$DBNAME" --demo > "$DEMO/commsim.log" 2>&1 &
+    "${WRITER[@]}" "$SIM" --port 3500 --db "$DB" --demo > "$DEMO/commsim.log" 2>&1 &
     pids+=($!)
     echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
 fi
 
 FEED="$BUILD/sim/vds-livefeed"
 if [ -x "$FEED" ]; then
-    "$FEED" --db "$DEMO/$DBNAME" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
+    "${WRITER[@]}" "$FEED" --db "$DB" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
     pids+=($!)
     echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
 fi

@@ -5,11 +5,11 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 
 #include "DemoAnswers.h"
+#include "SimDb.h"
 #include "StandInServer.h"
 
 namespace {
@@ -29,9 +29,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("TCP port on 127.0.0.1 (default 3500)."),
                                         QStringLiteral("N"), QStringLiteral("3500"));
-    const QCommandLineOption dbOption(QStringLiteral("db"),
-                                      QStringLiteral("SQLite database the programs read."),
-                                      QStringLiteral("PATH"));
+    const QCommandLineOption dbOption(
+        QStringLiteral("db"),
+        QStringLiteral("Database the programs read: an SQLite file, "
+                       "or with VDS_DB_DRIVER=QPSQL a database on the "
+                       "server libpq's environment names."),
+        QStringLiteral("PATH"));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"), QStringLiteral("Write controllers' answers into the database."));
     const QCommandLineOption statusOption(
@@ -47,8 +50,7 @@ int main(int argc, char** argv) {
     const QString db = parser.value(dbOption);
     const bool demo = parser.isSet(demoOption);
     if (demo && db.isEmpty()) return Fail(QStringLiteral("--demo needs --db"));
-    if (!db.isEmpty() && !QFileInfo(db).isFile())
-        return Fail(QStringLiteral("no database file: %1").arg(db));
+    if (!db.isEmpty() && !MissingDatabase(db).isEmpty()) return Fail(MissingDatabase(db));
 
     TStandInServer server;
     for (const QString& spec : parser.values(statusOption)) {

@@ -2,9 +2,7 @@
 // What the monitoring program's tests share: a fresh database reachable under the program's
 // fixed database name, a data module on it that counts its log-ons, and a small road network.
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTreeWidgetItemIterator>
 #include <memory>
 
@@ -53,14 +51,15 @@ INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES
  ('N','2024-05-02 10:15:00','1','1','1','1','1','1','1','0','1','1','1','1');
 )SQL";
 
-// A database file reachable as "kelnor" through VDS_DB_DIR, and the data module dmOracle on it.
+// The program's fixed database "kelnor" (a file found through VDS_DB_DIR, or the server's
+// database of that name), and the data module dmOracle on it.
 class TMonitorDb {
 public:
-    explicit TMonitorDb(const QString& fixture = QString::fromUtf8(kRoadNetwork)) {
+    explicit TMonitorDb(const QString& fixture = QString::fromUtf8(kRoadNetwork))
+        : db(QStringLiteral("kelnor")) {
         if (!fixture.isEmpty()) db.Load(fixture);
         m_previousDir = qgetenv("VDS_DB_DIR");
-        qputenv("VDS_DB_DIR", dir.path().toUtf8());
-        RestoreLink();
+        if (!OnServer()) qputenv("VDS_DB_DIR", QFileInfo(db.Path()).absolutePath().toUtf8());
         dm = std::make_unique<TdmOracle>();
         auto logOn = dm->vdsConnection.BeforeConnect;
         dm->vdsConnection.BeforeConnect = [this, logOn] {
@@ -71,18 +70,15 @@ public:
     }
     ~TMonitorDb() {
         dmOracle = nullptr;
+        dm.reset();
         qputenv("VDS_DB_DIR", m_previousDir);
     }
 
-    // The database as the programs see it vanishes, or comes back.
-    void RemoveLink() { QFile::remove(LinkPath()); }
-    void RestoreLink() {
-        if (!QFile::exists(LinkPath())) QFile::link(db.Path(), LinkPath());
-    }
-    QString LinkPath() const { return QDir(dir.path()).filePath(QStringLiteral("kelnor")); }
+    // The database as the programs see it vanishes (the server stops), or comes back.
+    void RemoveLink() { db.TakeAway(); }
+    void RestoreLink() { db.BringBack(); }
 
     TTempDatabase db;
-    QTemporaryDir dir;
     std::unique_ptr<TdmOracle> dm;
     int logOns = 0;
 
@@ -165,10 +161,12 @@ inline void AddQueryFaults(const QString& table) {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("repair");
     QTest::addColumn<QString>("message");
-    QTest::newRow("database unreachable") << "unlink"
-                                          << "link"
-                                          << "unable to open database file";
-    QTest::newRow("table missing") << QStringLiteral("ALTER TABLE %1 RENAME TO GONE;").arg(table)
-                                   << QStringLiteral("ALTER TABLE GONE RENAME TO %1;").arg(table)
-                                   << "no such table";
+    QTest::newRow("database unreachable")
+        << "unlink"
+        << "link" << OnDriver("unable to open database file", "No such file or directory");
+    QTest::newRow("table missing")
+        << QStringLiteral("ALTER TABLE %1 RENAME TO GONE;").arg(table)
+        << QStringLiteral("ALTER TABLE GONE RENAME TO %1;").arg(table)
+        << OnDriver(QStringLiteral("no such table"),
+                    QStringLiteral("relation \"%1\" does not exist").arg(table.toLower()));
 }

@@ -72,9 +72,7 @@ private slots:
 
     void startUpTouchesNoDatabase() {
         // No database anywhere: any log-on during start-up would show a box.
-        QTemporaryDir nowhere;
-        const QByteArray previousDir = qgetenv("VDS_DB_DIR");
-        qputenv("VDS_DB_DIR", nowhere.path().toUtf8());
+        TUnreachableDatabase nowhere;
         TMessageRecorder boxes;
         bool checked = false;
         QTimer::singleShot(0, [&] {
@@ -89,7 +87,6 @@ private slots:
             MainForm->FileExit1Execute();
         });
         QCOMPARE(RunTalvero(), 0);
-        qputenv("VDS_DB_DIR", previousDir);
         QVERIFY(checked);
         QCOMPARE(boxes.messages, QStringList());
         QVERIFY(MainForm == nullptr && dmOracle == nullptr);
@@ -385,19 +382,36 @@ private slots:
         QCOMPARE(boxes.messages, QStringList());
     }
 
+    void monitorWindowThatCannotBuildItsTreeIsNotOpened_data() {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("database gone") << false;
+        QTest::newRow("fixed account refused") << true;
+    }
     void monitorWindowThatCannotBuildItsTreeIsNotOpened() {
+        QFETCH(bool, refused);
+        if (refused && !OnServer()) QSKIP("the embedded database has no accounts");
         TMonitorDb fx;
-        fx.RemoveLink();
+        if (refused)
+            fx.db.Load("ALTER ROLE kelnor PASSWORD 'changed';");
+        else
+            fx.RemoveLink();
         TMessageRecorder boxes;
         TMainForm form;
         ShowActive(form);
         // Queued, so that the failure reaches the application's handler as a menu command's would.
         QMetaObject::invokeMethod(Action(form, "mnuTrafMonTxt"), "trigger", Qt::QueuedConnection);
         QTRY_COMPARE(boxes.messages.size(), 1);
+        if (refused)
+            QVERIFY2(
+                boxes.messages[0].contains("password authentication failed for user \"kelnor\""),
+                qPrintable(boxes.messages[0]));
         QVERIFY(form.pTrafMonText.isNull());
         QVERIFY(form.MdiArea()->subWindowList().isEmpty());
         // Once the database is back, the menu command works.
-        fx.RestoreLink();
+        if (refused)
+            fx.db.Load("ALTER ROLE kelnor PASSWORD 'wubrix';");
+        else
+            fx.RestoreLink();
         Action(form, "mnuTrafMonTxt")->trigger();
         QVERIFY(form.pTrafMonText);
         QCOMPARE(boxes.messages.size(), 1);

@@ -310,7 +310,8 @@ private slots:
         THost h;
         h.ct.Build();
         QCOMPARE(boxes.messages.size(), 1);
-        QVERIFY2(boxes.messages[0].contains("RESR_SPOT_CONF_INFO"), qPrintable(boxes.messages[0]));
+        QVERIFY2(boxes.messages[0].contains("RESR_SPOT_CONF_INFO", Qt::CaseInsensitive),
+                 qPrintable(boxes.messages[0]));
         QCOMPARE(Texts(h.tree, h.ct.pAxisBranch), QStringList({"강변북로", "경부선", "올림픽대로"}));
         QCOMPARE(h.tree->ChildCount(h.ct.pResrBranch), 1);  // the group added before the failure
         QVERIFY(!h.ct.pRootNode->isExpanded());

@@ -6,7 +6,6 @@
 
 #include "CommandFixture.h"
 #include "ParamSet.h"
-#include "SqlScript.h"
 
 namespace {
 struct TGroupCase {
@@ -271,10 +270,11 @@ private slots:
         QCOMPARE(w.findChild<QLineEdit*>("edTraCollTerm")->text(), QStringLiteral("30"));
         Set(w, "edTraVolUpLimit", "typed");  // another group's unsent edit survives
         // The controller's answer arrives in the database while the window waits.
-        const QString path = fx->db.Path();
-        fx->server.OnFrame = [path](const TReceivedFrame&, bool) {
-            RunSqlScript(path, "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) "
-                               "VALUES ('0312', 3, '2026-12-09 00:00:00', '60');");
+        const TTempDatabase& db = fx->db;
+        fx->server.OnFrame = [&db](const TReceivedFrame&, bool) {
+            db.Exec(
+                "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) "
+                "VALUES ('0312', 3, '2026-12-09 00:00:00', '60');");
         };
         TMessageRecorder boxes;
         QString duringBox;

@@ -29,6 +29,11 @@ QString Fixture() {
         sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO, "
                               "MAGM_RESP_TIME) VALUES (%1, '2026-12-08 10:00:00');")
                    .arg(QString::fromUtf8(r));
+    // An empty THRESHOLD text (the server's number column holds none: NULL there).
+    sql += QStringLiteral(
+               "INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, MAGM_RESP_TIME) VALUES "
+               "('0107', %1, '2026-12-08 10:00:00');")
+               .arg(OnDriver("''", "NULL"));
     // An older reply must not show.
     sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO VALUES ('0101', '2026-12-01 10:00:00', 0, 1, 'E', 'old');");
     return sql;
@@ -210,6 +215,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(boxes.messages.size(), 1);  // the work ends without a message of its own
         QVERIFY(!dmOracle->dsQuery.Active());
+        QVERIFY(!dmOracle->vdsConnection.Connected());
         fx->UseDatabase(fx->db.Path());
     }
 
@@ -257,7 +263,8 @@ private slots:
         QTest::newRow("1 high") << "0101" << true;
         QTest::newRow("0 low") << "0102" << false;
         QTest::newRow("2 low") << "0103" << false;
-        QTest::newRow("empty low") << "0104" << false;
+        QTest::newRow("NULL low") << "0104" << false;
+        QTest::newRow("empty text low") << "0107" << false;
     }
     void threshold() {
         QFETCH(QString, atcId);

@@ -98,7 +98,7 @@ private slots:
 
     void beforeConnectTakesArgumentsOneToThree() {
         TTempDatabase db;
-        TMainForm form({"kelnor", "secret", db.Path(), "x", "y"});
+        TMainForm form({TestUser(), TestPassword(), db.Path(), "x", "y"});
         MainForm = &form;
         TdmOracle dm;
         auto query = [&] {
@@ -109,8 +109,8 @@ private slots:
             return n;
         };
         QCOMPARE(query(), QStringLiteral("0"));
-        QCOMPARE(dm.vdsConnection.Param("User_Name"), QStringLiteral("kelnor"));
-        QCOMPARE(dm.vdsConnection.Param("Password"), QStringLiteral("secret"));
+        QCOMPARE(dm.vdsConnection.Param("User_Name"), TestUser());
+        QCOMPARE(dm.vdsConnection.Param("Password"), TestPassword());
         QCOMPARE(dm.vdsConnection.Param("Database"), db.Path());
         // After a disconnect the next query sets the three again before it logs on.
         dm.vdsConnection.SetConnected(false);
@@ -118,7 +118,7 @@ private slots:
         dm.vdsConnection.SetParam("User_Name", QStringLiteral("nobody"));
         QCOMPARE(query(), QStringLiteral("0"));
         QCOMPARE(dm.vdsConnection.Param("Database"), db.Path());
-        QCOMPARE(dm.vdsConnection.Param("User_Name"), QStringLiteral("kelnor"));
+        QCOMPARE(dm.vdsConnection.Param("User_Name"), TestUser());
         MainForm = nullptr;
     }
 };
