@@ -8,6 +8,7 @@
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
+#include "WorkThread.h"
 #include "ui_InfoReq.h"
 
 namespace {
@@ -66,6 +67,8 @@ void TfrmInfoReq::closeEvent(QCloseEvent* event) {
 void TfrmInfoReq::FormClose() { tcp_close(nSocket); }
 
 void TfrmInfoReq::btnInfoReqClick() {
+    // The other windows' routines wait until this exchange, its wait and its read are done.
+    TCommandSection section;
     const int status = SendAccuTrafRequest();
     ui->fpSpread1->DeleteRows(1, ui->fpSpread1->MaxRows());
     if (status == 0 && pCurSel() && !pCurSel()->strATC_ID.isEmpty()) {

@@ -2,7 +2,9 @@
 // What the command-window tests share: a fixture database, the data module and main window the
 // windows query through, and a stand-in communication server on a free port.
 
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "ControllerTree.h"
@@ -10,6 +12,7 @@
 #include "OracleDM.h"
 #include "StandInServer.h"
 #include "TestSupport.h"
+#include "UiHooks.h"
 #include "main.h"
 
 class TCommandFixture {
@@ -67,6 +70,38 @@ public:
     std::unique_ptr<TMainForm> form;
     std::unique_ptr<TdmOracle> dm;
     TStandInServer server;
+};
+
+// Makes the commands' waits real but short (a fifth of their length), and notes what each wait
+// was asked for, whether one is running and how many have ended. Early in each wait something
+// is posted to the main thread, as a repaint would be, and duringWait runs, as an operator's
+// hand would.
+class TShortWaits {
+public:
+    TShortWaits() {
+        m_previous = SetSleepHook([this](int ms) {
+            waits.append(ms);
+            inside = true;
+            QObject context;
+            QTimer::singleShot(ms / 20, &context, [this] {
+                QMetaObject::invokeMethod(
+                    qApp, [] {}, Qt::QueuedConnection);
+                if (duringWait) duringWait();
+            });
+            BusyWait(ms / 5);
+            inside = false;
+            ++ended;
+        });
+    }
+    ~TShortWaits() { SetSleepHook(m_previous); }
+
+    QVector<int> waits;
+    bool inside = false;
+    int ended = 0;
+    std::function<void()> duringWait;
+
+private:
+    TSleepHook m_previous;
 };
 
 // A fixture controller on one link of one axis, as the tree needs it.

@@ -2,14 +2,15 @@
 // reads back.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "CommandFixture.h"
 #include "RemoteCtrl.h"
+#include "StatementTrace.h"
 #include "Text.h"
 
 namespace {
@@ -310,6 +311,41 @@ private slots:
         }
         QCOMPARE(Label(w, "lblLoopbackResult")->text(), QStringLiteral("비정상"));
         QCOMPARE(Echo(w)->text(), QStringLiteral("loop"));
+    }
+
+    void otherButtonsRoutineRunsAfterTheWaitAndItsOneRead() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmRemoteCtrl w;
+        TCommandFixture::Select(w.Tree(), "0101");
+        TStatementTrace trace(dmOracle->vdsConnection);
+        QVERIFY(trace.Tracing());
+        struct TSeen {
+            bool inWait;
+            int waitsEnded;
+            int versionReads;
+            QString version;
+        };
+        QList<TSeen> seen;
+        boxes.whileOpen = [&](const QString&) {
+            seen << TSeen{waits.inside, waits.ended, trace.Count(AtcVersionSql("0101")),
+                          Label(w, "lblVer")->text()};
+        };
+        QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
+        QTest::mouseClick(Button(w, "btnMemChk"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);
+        QCOMPARE(boxes.messages,
+                 QStringList({"제어기 버전 요청 success", "메모리 검사 요청 success"}));
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].version,
+                 QStringLiteral("Version"));  // the box before the wait and the read
+        QVERIFY(!seen[1].inWait);
+        QCOMPARE(seen[1].waitsEnded, 1);
+        QCOMPARE(seen[1].versionReads, 1);
+        QCOMPARE(seen[1].version, QStringLiteral("Version : V1.2"));
+        QCOMPARE(trace.Count(AtcVersionSql("0101")), 1);
+        QCOMPARE(trace.Count(CtrlResultSql("0101")), 1);
+        QCOMPARE(Label(w, "lblMemChkSts")->text(), QStringLiteral("정상"));
     }
 
     void noReplyRowLeavesTheEmptiedControlsEmpty() {
