@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "Grid.h"
 #include "Link.h"
+#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
@@ -57,7 +58,10 @@ TfpSpread* TfrmInfoReq::Grid() const { return ui->fpSpread1; }
 
 void TfrmInfoReq::FormCreate() { m_tree->Build(); }
 
-void TfrmInfoReq::btnCloseClick() { close(); }
+// The window is its MDI child with the frame, not only the form inside it.
+void TfrmInfoReq::btnCloseClick() {
+    CloseFormWindow(this);
+}
 
 void TfrmInfoReq::closeEvent(QCloseEvent* event) {
     FormClose();

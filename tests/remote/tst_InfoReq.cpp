@@ -7,6 +7,7 @@
 #include "CommandFixture.h"
 #include "Grid.h"
 #include "InfoReq.h"
+#include "MdiWindows.h"
 #include "RemoteCtrl.h"
 
 namespace {
@@ -251,7 +252,7 @@ private slots:
         main.mnuInfoReqClick();
         main.mnuInfoReqClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmInfoReq*>(main.MdiArea()->subWindowList().first()->widget()));
+        QVERIFY(qobject_cast<TfrmInfoReq*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 

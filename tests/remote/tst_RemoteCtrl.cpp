@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "CommandFixture.h"
+#include "MdiWindows.h"
 #include "RemoteCtrl.h"
 #include "StatementTrace.h"
 #include "Text.h"
@@ -379,7 +380,7 @@ private slots:
         main.mnuRemoteCtlClick();
         main.mnuRemoteCtlClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(main.MdiArea()->subWindowList().first()->widget()));
+        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 
