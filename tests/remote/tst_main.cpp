@@ -1,5 +1,7 @@
 // The control program's start-up: argument check, entry order, data module account.
 
+#include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -100,6 +102,17 @@ private slots:
         QCOMPARE(items.size(), 6);
         QCOMPARE(items.last(), QStringLiteral("&1 창 하나"));
         QVERIFY(action("FileExit1")->statusTip().size() > 0);
+    }
+
+    void designedFontAndQtTextsInKorean() {
+        const QFont font = QApplication::font();
+        QCOMPARE(font.pixelSize(), 11);
+        QCOMPARE(QFontInfo(font).family(),
+                 QStringLiteral("NanumGothic"));  // installed, not a stand-in
+        QCOMPARE(QFontInfo(font).pixelSize(), 11);
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), QStringLiteral("확인"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("취소"));
     }
 
     void closeButtonRemovesTheWindowWithItsFrame_data() {
