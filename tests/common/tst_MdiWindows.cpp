@@ -68,11 +68,21 @@ bool Reachable(QMdiSubWindow* sub, QWidget* target) {
 
 struct TArea {
     QMdiArea area;
+    QList<QMdiSubWindow*> subs;
+    QList<TFixedForm*> forms;
     explicit TArea(const QSize& size) {
         area.resize(size);
         area.show();
     }
     QSize Viewport() const { return area.viewport()->size(); }
+    // Adds a form window of each design, shown maximised or not.
+    void Open(const QList<QSize>& designs, bool maximised) {
+        for (const QSize& d : designs) {
+            forms << new TFixedForm(d);
+            subs << AddFormWindow(&area, forms.last());
+            maximised ? subs.last()->showMaximized() : subs.last()->show();
+        }
+    }
 };
 
 }  // namespace
@@ -91,13 +101,9 @@ private slots:
         QFETCH(bool, maximised);
         TArea a(areaSize);
         const QList<QSize> designs = {{1008, 734}, {1008, 693}, {1012, 689}};
-        QList<QMdiSubWindow*> subs;
-        QList<TFixedForm*> forms;
-        for (const QSize& d : designs) {
-            forms << new TFixedForm(d);
-            subs << AddFormWindow(&a.area, forms.last());
-            maximised ? subs.last()->showMaximized() : subs.last()->show();
-        }
+        a.Open(designs, maximised);
+        const QList<QMdiSubWindow*>& subs = a.subs;
+        const QList<TFixedForm*>& forms = a.forms;
         CascadeWindows(&a.area);
         Settle();
         const int step = subs[0]->geometry().topLeft() == QPoint(0, 0) ? subs[1]->y() : -1;
@@ -114,13 +120,9 @@ private slots:
 
     void cascadeInASmallerAreaTakesWhatTheStepLeavesAndScrolls() {
         TArea a(QSize(900, 600));
-        QList<QMdiSubWindow*> subs;
-        QList<TFixedForm*> forms;
-        for (int i = 0; i < 3; ++i) {
-            forms << new TFixedForm(QSize(1008, 734));
-            subs << AddFormWindow(&a.area, forms.last());
-            subs.last()->showMaximized();
-        }
+        a.Open(QList<QSize>(3, QSize(1008, 734)), true);
+        const QList<QMdiSubWindow*>& subs = a.subs;
+        const QList<TFixedForm*>& forms = a.forms;
         CascadeWindows(&a.area);
         Settle();
         const QSize vp = a.Viewport();
@@ -158,13 +160,9 @@ private slots:
     void tileSharesTheAreaAndScrollsWhatDoesNotFit() {
         QFETCH(bool, horizontal);
         TArea a(QSize(1000, 701));
-        QList<QMdiSubWindow*> subs;
-        QList<TFixedForm*> forms;
-        for (int i = 0; i < 3; ++i) {
-            forms << new TFixedForm(QSize(1008, 734));
-            subs << AddFormWindow(&a.area, forms.last());
-            subs.last()->showMaximized();
-        }
+        a.Open(QList<QSize>(3, QSize(1008, 734)), true);
+        const QList<QMdiSubWindow*>& subs = a.subs;
+        const QList<TFixedForm*>& forms = a.forms;
         horizontal ? TileHorizontally(&a.area) : TileVertically(&a.area);
         Settle();
         const QSize vp = a.Viewport();

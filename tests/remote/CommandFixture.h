@@ -11,6 +11,7 @@
 #include "Link.h"
 #include "OracleDM.h"
 #include "StandInServer.h"
+#include "StatementTrace.h"
 #include "TestSupport.h"
 #include "UiHooks.h"
 #include "main.h"
@@ -103,6 +104,21 @@ public:
 private:
     TSleepHook m_previous;
 };
+
+// What a test sees each time a message box opens: whether a wait is running, how many waits
+// have ended, how often a statement has run, and what a control shows.
+struct TBoxMoment {
+    bool inWait;
+    int waitsEnded;
+    int reads;
+    QString shown;
+};
+inline void NoteEachBox(TMessageRecorder& boxes, QList<TBoxMoment>& moments, const TShortWaits& waits,
+                        const TStatementTrace& trace, const QString& sql, std::function<QString()> shown) {
+    boxes.whileOpen = [&moments, &waits, &trace, sql, shown](const QString&) {
+        moments << TBoxMoment{waits.inside, waits.ended, trace.Count(sql), shown()};
+    };
+}
 
 // A fixture controller on one link of one axis, as the tree needs it.
 inline QString ControllerRows(const QString& atcId, int atcNum = 1, const QString& spot = QStringLiteral("S1")) {

@@ -295,17 +295,8 @@ private slots:
         TStatementTrace trace(dmOracle->vdsConnection);
         QVERIFY(trace.Tracing());
         const QString read = ParamGroupSql("0312", 12);
-        struct TSeen {
-            bool inWait;
-            int waitsEnded;
-            int reads;
-            QString shown;
-        };
-        QList<TSeen> seen;
-        boxes.whileOpen = [&](const QString&) {
-            seen << TSeen{waits.inside, waits.ended, trace.Count(read),
-                          w.findChild<QLineEdit*>("edTraVolUpLimit")->text()};
-        };
+        QList<TBoxMoment> seen;
+        NoteEachBox(boxes, seen, waits, trace, read, [&] { return w.findChild<QLineEdit*>("edTraVolUpLimit")->text(); });
         Set(w, "edTraVolUpLimit", "999");  // typed, not sent
         QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);
         QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);

@@ -321,29 +321,20 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0101");
         TStatementTrace trace(dmOracle->vdsConnection);
         QVERIFY(trace.Tracing());
-        struct TSeen {
-            bool inWait;
-            int waitsEnded;
-            int versionReads;
-            QString version;
-        };
-        QList<TSeen> seen;
-        boxes.whileOpen = [&](const QString&) {
-            seen << TSeen{waits.inside, waits.ended, trace.Count(AtcVersionSql("0101")),
-                          Label(w, "lblVer")->text()};
-        };
+        QList<TBoxMoment> seen;
+        NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"), [&] { return Label(w, "lblVer")->text(); });
         QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
         QTest::mouseClick(Button(w, "btnMemChk"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);
         QCOMPARE(boxes.messages,
                  QStringList({"제어기 버전 요청 success", "메모리 검사 요청 success"}));
         QCOMPARE(seen.size(), 2);
-        QCOMPARE(seen[0].version,
+        QCOMPARE(seen[0].shown,
                  QStringLiteral("Version"));  // the box before the wait and the read
         QVERIFY(!seen[1].inWait);
         QCOMPARE(seen[1].waitsEnded, 1);
-        QCOMPARE(seen[1].versionReads, 1);
-        QCOMPARE(seen[1].version, QStringLiteral("Version : V1.2"));
+        QCOMPARE(seen[1].reads, 1);
+        QCOMPARE(seen[1].shown, QStringLiteral("Version : V1.2"));
         QCOMPARE(trace.Count(AtcVersionSql("0101")), 1);
         QCOMPARE(trace.Count(CtrlResultSql("0101")), 1);
         QCOMPARE(Label(w, "lblMemChkSts")->text(), QStringLiteral("정상"));

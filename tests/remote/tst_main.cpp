@@ -22,6 +22,21 @@
 #include "about.h"
 #include "main.h"
 
+// The main window and data module on an empty database, as the command windows need them.
+struct TRunningProgram {
+    TTempDatabase db;
+    TMainForm form{{"u", "p", db.Path(), "x", "y"}};
+    TdmOracle dm;
+    TRunningProgram() {
+        MainForm = &form;
+        dmOracle = &dm;
+    }
+    ~TRunningProgram() {
+        dmOracle = nullptr;
+        MainForm = nullptr;
+    }
+};
+
 class tst_main : public QObject {
     Q_OBJECT
 private slots:
@@ -123,12 +138,9 @@ private slots:
     }
     void closeButtonRemovesTheWindowWithItsFrame() {
         QFETCH(QString, menu);
-        TTempDatabase db;
         TMessageRecorder boxes;
-        TMainForm form({"u", "p", db.Path(), "x", "y"});
-        MainForm = &form;
-        TdmOracle dm;
-        dmOracle = &dm;
+        TRunningProgram program;
+        TMainForm& form = program.form;
         form.show();
         QAction* open = form.findChild<QAction*>(menu);
         open->trigger();
@@ -144,16 +156,11 @@ private slots:
         open->trigger();
         QVERIFY(form.MdiArea()->subWindowList().isEmpty());  // once per run
         QVERIFY(boxes.messages.isEmpty());
-        dmOracle = nullptr;
-        MainForm = nullptr;
     }
 
     void commandWindowsCascadeAtTheirDesignsAndScrollWhenTiled() {
-        TTempDatabase db;
-        TMainForm form({"u", "p", db.Path(), "x", "y"});
-        MainForm = &form;
-        TdmOracle dm;
-        dmOracle = &dm;
+        TRunningProgram program;
+        TMainForm& form = program.form;
         form.resize(1400, 1000);
         form.show();
         for (const char* menu : {"mnuParamSet", "mnuRemoteCtl", "mnuInfoReq"})
@@ -187,8 +194,6 @@ private slots:
             QVERIFY2(scroller->viewport()->rect().contains(shown),
                      qPrintable(lowest->objectName()));
         }
-        dmOracle = nullptr;
-        MainForm = nullptr;
     }
 
     void beforeConnectTakesArgumentsOneToThree() {
