@@ -111,6 +111,24 @@ walk_talvero() {
     click 53 429 0.3
     click 138 85 3.5    # 시작: the grid refreshes every second
     shot talvero-monitor
+    click 310 85 2.5    # 장비상태: the status window, fed by the monitor's ticks
+    shot talvero-devsts-all
+    click 608 286 2.5   # 오류장비: only the faulty stations
+    shot talvero-devsts-faulty
+    # 장비검색, a "..." button, the first row of its pick list, 확인, 검색; then close the SQL window
+    search_from() {
+        click 396 85 1      # a new search window
+        click 733 "$1" 1.5  # its "..." button: the pick list loads its rows
+        shot "talvero-pick-$6"
+        click "$2" "$3" 0.5 # the first row
+        click "$4" "$5" 0.7 # 확인: the id and name go into the search window
+        click 773 442 2     # 검색: the SQL window opens and the grid fills
+        shot "talvero-search-$6"
+        click 438 20 0.5    # the SQL window's Close
+    }
+    search_from 394 610 414 822 599 axis
+    search_from 418 558 604 778 765 group
+    search_from 442 928 622 1128 815 point
 }
 
 for name in "${programs[@]}"; do

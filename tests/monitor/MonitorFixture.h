@@ -103,3 +103,72 @@ inline QStringList ChildTexts(PVirtualNode node) {
     for (int i = 0; node && i < node->childCount(); ++i) texts << node->child(i)->text(0);
     return texts;
 }
+
+// The demo data set, as db/demo.sql holds it.
+inline QString DemoData() {
+    QFile file(SourcePath(QStringLiteral("db/demo.sql")));
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read db/demo.sql");
+    return QString::fromUtf8(file.readAll());
+}
+
+// Counts the log-ons of a connection into count, on top of what it runs already.
+inline void CountLogOns(TSQLConnection& connection, int& count) {
+    auto previous = connection.BeforeConnect;
+    connection.BeforeConnect = [&count, previous] {
+        ++count;
+        if (previous) previous();
+    };
+}
+
+// A fault of the database and its repair, as the failure cases name them: "unlink" takes the
+// database away, "link" brings it back, any other step is SQL run on it.
+inline void ApplyStep(TMonitorDb& fx, const QString& step) {
+    if (step == QLatin1String("unlink"))
+        fx.RemoveLink();
+    else if (step == QLatin1String("link"))
+        fx.RestoreLink();
+    else
+        fx.db.Load(step);
+}
+
+// count operating VDS stations 'S1'... at the survey point SA on 경부선's inflow link, each with
+// newest traffic and a status row; every second one has lost its communication.
+struct TManyStations {
+    QString sql;
+    QString idList;
+};
+inline TManyStations ManyStations(int count) {
+    QStringList atcs, ovds, traffic, status, ids;
+    for (int i = 1; i <= count; ++i) {
+        const QString id = QStringLiteral("'S%1'").arg(i);
+        ids << id;
+        atcs << QStringLiteral("(%1,%2,'2','Y','SA')").arg(id).arg(1000 + i);
+        ovds << QStringLiteral("(%1,%2,'L1',1,'Y')").arg(1000 + i).arg(id);
+        traffic << QStringLiteral("(%1,'1','2024-05-02 10:00:00',%2,50,1,'1')").arg(id).arg(i);
+        status << QStringLiteral("(%1,'x','1','1','1','1','1','1','1','1','1','1','1','%2')")
+                      .arg(id, i % 2 ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    return {QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, "
+                           "SET_SPOT_ID) VALUES ") +
+                atcs.join(',') +
+                QStringLiteral(";INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, "
+                               "OPER_STAT) VALUES ") +
+                ovds.join(',') + QStringLiteral(";INSERT INTO ATC_NEW_TRAF_INFO VALUES ") +
+                traffic.join(',') + QStringLiteral(";INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES ") +
+                status.join(',') + QStringLiteral(";"),
+            ids.join(',')};
+}
+
+// The failure cases of a query: the database gone, or table missing; columns fault, repair and
+// the message the box shows.
+inline void AddQueryFaults(const QString& table) {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("repair");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("database unreachable") << "unlink"
+                                          << "link"
+                                          << "unable to open database file";
+    QTest::newRow("table missing") << QStringLiteral("ALTER TABLE %1 RENAME TO GONE;").arg(table)
+                                   << QStringLiteral("ALTER TABLE GONE RENAME TO %1;").arg(table)
+                                   << "no such table";
+}

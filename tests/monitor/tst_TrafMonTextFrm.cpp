@@ -10,6 +10,7 @@
 
 #include "Db.h"
 #include "Grid.h"
+#include "GridProbe.h"
 #include "MonitorFixture.h"
 #include "TrafMonTextFrm.h"
 
@@ -22,29 +23,6 @@ TfpSpread* GridOf(QWidget& form, const char* name) {
 }
 QString LabelOf(QWidget& form, const char* name) {
     return form.findChild<QLabel*>(name)->text();
-}
-
-QString Cell(TfpSpread* grid, int row, int col) {
-    grid->SetRow(row);
-    grid->SetCol(col);
-    return grid->Text();
-}
-
-QStringList RowCells(TfpSpread* grid, int row) {
-    QStringList cells;
-    for (int c = 1; c <= grid->MaxCols(); ++c) cells << Cell(grid, row, c);
-    return cells;
-}
-
-// Data rows from row 1 up to the first row without any text.
-QList<QStringList> FilledRows(TfpSpread* grid) {
-    QList<QStringList> rows;
-    for (int r = 1; r <= grid->MaxRows(); ++r) {
-        const QStringList cells = RowCells(grid, r);
-        if (cells.join(QString()).isEmpty()) break;
-        rows << cells;
-    }
-    return rows;
 }
 
 // "text#n": the n-th node (from 0, in tree order) showing text.
@@ -503,15 +481,7 @@ private slots:
     }
 
     void failedTickShowsOneBoxAndTheNextTickRecovers_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("repair");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("database unreachable") << "unlink"
-                                              << "link"
-                                              << "unable to open database file";
-        QTest::newRow("table missing") << "ALTER TABLE EQUP_STAT_HIST_NEW_INFO RENAME TO GONE;"
-                                       << "ALTER TABLE GONE RENAME TO EQUP_STAT_HIST_NEW_INFO;"
-                                       << "no such table";
+        AddQueryFaults(QStringLiteral("EQUP_STAT_HIST_NEW_INFO"));
     }
     void failedTickShowsOneBoxAndTheNextTickRecovers() {
         QFETCH(QString, fault);
@@ -529,15 +499,7 @@ private slots:
             form->tmrQuery->setInterval(50);
         }
 
-        auto apply = [&](const QString& step) {
-            if (step == QLatin1String("unlink"))
-                fx.RemoveLink();
-            else if (step == QLatin1String("link"))
-                fx.RestoreLink();
-            else
-                fx.db.Load(step);
-        };
-        apply(fault);
+        ApplyStep(fx, fault);
         TMessageRecorder boxes;
         bool cleanedUp = false, timersOn = false;
         const int suppressedBefore = Application()->SuppressedReports();
@@ -546,7 +508,7 @@ private slots:
             // The other window keeps ticking, and failing, while this box is open.
             QTest::qWait(400);
             timersOn = first.tmrQuery->isActive() && second.tmrQuery->isActive();
-            apply(repair);
+            ApplyStep(fx, repair);
         };
         first.btnStartClick();
         second.btnStartClick();
