@@ -107,7 +107,7 @@ QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form) {
     const QSize design = form->size();
     auto* scroller = new TFormScroller(form);
     QMdiSubWindow* sub = area->addSubWindow(scroller);
-    sub->setProperty(kDesignSize, design);
+    SetDesignedSize(sub, design);
     sub->setWindowTitle(form->windowTitle());
     // A form closed by itself (not through its child) takes the empty child along.
     QObject::connect(
@@ -117,6 +117,10 @@ QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form) {
         },
         Qt::QueuedConnection);
     return sub;
+}
+
+void SetDesignedSize(QMdiSubWindow* window, const QSize& clientSize) {
+    window->setProperty(kDesignSize, clientSize);
 }
 
 QWidget* FormOf(QMdiSubWindow* window) {

@@ -9,6 +9,7 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSize;
 class QWidget;
 
 // Each window at its designed size (AddFormWindow), else at the size its layout asks for, stepped
@@ -27,6 +28,10 @@ void ArrangeIcons(QMdiArea* area);  // lines minimised windows up along the bott
 // through scroll bars, never cut off. Closing the child closes the form first (its close handler
 // runs and may refuse); the form closed on its own takes its child with it.
 QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form);
+
+// Makes clientSize the size Cascade gives the child's contents (AddFormWindow does it for its
+// forms).
+void SetDesignedSize(QMdiSubWindow* window, const QSize& clientSize);
 
 // The form a child of AddFormWindow shows, else the child's own widget.
 QWidget* FormOf(QMdiSubWindow* window);

@@ -152,6 +152,16 @@ private slots:
         QVERIFY(second->x() > first->x() && second->y() > first->y());
     }
 
+    void laidOutWindowWithADesignedSizeCascadesToIt() {
+        TArea a(QSize(1000, 800));
+        QMdiSubWindow* w = a.area.addSubWindow(LaidOutWindow());
+        SetDesignedSize(w, QSize(600, 450));
+        w->showMaximized();
+        CascadeWindows(&a.area);
+        Settle();
+        QCOMPARE(w->widget()->size(), QSize(600, 450));
+    }
+
     void tileSharesTheAreaAndScrollsWhatDoesNotFit_data() {
         QTest::addColumn<bool>("horizontal");
         QTest::newRow("one above the other") << true;
