@@ -18,8 +18,6 @@ TSleepHook& SleepHook() {
     return hook;
 }
 
-int g_busyWaits = 0;  // main thread only
-
 bool IsOperatorInput(const QObject* receiver, const QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -66,7 +64,6 @@ bool IsOperatorInput(const QObject* receiver, const QEvent* event) {
 class TBusyState : public QObject {
 public:
     TBusyState() {
-        ++g_busyWaits;
         qApp->installEventFilter(this);
         m_cursor = qobject_cast<QGuiApplication*>(qApp) != nullptr;
         if (m_cursor) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -74,7 +71,6 @@ public:
     ~TBusyState() override {
         if (m_cursor) QGuiApplication::restoreOverrideCursor();
         qApp->removeEventFilter(this);
-        --g_busyWaits;
     }
 
 protected:
@@ -124,10 +120,6 @@ void BusyWait(int milliseconds) {
     end.start(milliseconds);
     // Input is processed, not excluded: excluded input would be delivered after the wait.
     loop.exec();
-}
-
-bool BusyWaiting() {
-    return g_busyWaits > 0;
 }
 
 TMessageHook SetMessageHook(TMessageHook hook) {

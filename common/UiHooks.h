@@ -18,9 +18,6 @@ void Sleep(int milliseconds);
 // a plain sleep.
 void BusyWait(int milliseconds);
 
-// A BusyWait is running now.
-bool BusyWaiting();
-
 using TMessageHook = std::function<void(const QString&)>;
 using TSleepHook = std::function<void(int)>;
 

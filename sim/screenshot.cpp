@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
-#include <memory>
 
 #include "ToolCommandLine.h"
 
