@@ -109,14 +109,42 @@ shot() {
 click() { xdotool mousemove "$1" "$2" click 1; sleep "$3"; }
 
 # What an operator would do first in each program, by mouse at the layout's fixed places.
+# A message box opens centred over the main window; Return under the pointer dismisses it.
+dismiss() { xdotool mousemove 511 322 key Return; sleep "$1"; }
 walk_morsenda() {
-    click 100 8 0.7     # 제어기제어
+    click 92 8 0.7      # 제어기제어
     click 140 29 2.5    # 제어기 파라미터 설정: the window opens with its tree
     click 67 225 1.5    # tick a controller: its stored parameters fill the groups
     click 531 211 1.5   # 루프 검지기 설정 UP: the stand-in server answers and writes the values
     shot morsenda-paramset
-    click 565 338 2     # dismiss the message; the group is read again
+    dismiss 2           # the group is read again after the 1 s wait
     shot morsenda-paramset-reloaded
+    click 92 8 0.7      # 제어기제어
+    xdotool key r       # 제어기 원격제어(R)
+    sleep 2.5
+    click 67 225 1      # tick a controller
+    click 519 378 1.5   # 제어기 버전 요청: 제어
+    dismiss 2           # the version is read after the 1 s wait
+    shot morsenda-remotectrl
+    click 92 8 0.7      # 제어기제어
+    xdotool key q       # 축적 교통 정보 요청(Q)
+    sleep 2.5
+    click 67 225 1      # tick a controller
+    click 114 81 1.5    # 요청
+    dismiss 1           # inside the 5 s wait: the window stays painted
+    shot morsenda-inforeq-waiting
+    sleep 5
+    shot morsenda-inforeq
+    click 20 37 1       # 계단식 배열 (Cascade)
+    shot morsenda-cascade
+    click 53 37 1       # Tile Horizontally
+    shot morsenda-tile-horizontal
+    click 86 37 1       # Tile Vertically
+    shot morsenda-tile-vertical
+    click 207 8 0.7     # 도움말
+    xdotool key a       # &About...
+    sleep 1
+    shot morsenda-about
 }
 walk_talvero() {
     click 86 8 0.7      # 모니터링

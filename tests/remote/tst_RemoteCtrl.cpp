@@ -2,14 +2,16 @@
 // reads back.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "CommandFixture.h"
+#include "MdiWindows.h"
 #include "RemoteCtrl.h"
+#include "StatementTrace.h"
 #include "Text.h"
 
 namespace {
@@ -319,6 +321,32 @@ private slots:
         QCOMPARE(Echo(w)->text(), QStringLiteral("loop"));
     }
 
+    void otherButtonsRoutineRunsAfterTheWaitAndItsOneRead() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmRemoteCtrl w;
+        TCommandFixture::Select(w.Tree(), "0101");
+        TStatementTrace trace(dmOracle->vdsConnection);
+        QVERIFY(trace.Tracing());
+        QList<TBoxMoment> seen;
+        NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"), [&] { return Label(w, "lblVer")->text(); });
+        QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
+        QTest::mouseClick(Button(w, "btnMemChk"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);
+        QCOMPARE(boxes.messages,
+                 QStringList({"제어기 버전 요청 success", "메모리 검사 요청 success"}));
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].shown,
+                 QStringLiteral("Version"));  // the box before the wait and the read
+        QVERIFY(!seen[1].inWait);
+        QCOMPARE(seen[1].waitsEnded, 1);
+        QCOMPARE(seen[1].reads, 1);
+        QCOMPARE(seen[1].shown, QStringLiteral("Version : V1.2"));
+        QCOMPARE(trace.Count(AtcVersionSql("0101")), 1);
+        QCOMPARE(trace.Count(CtrlResultSql("0101")), 1);
+        QCOMPARE(Label(w, "lblMemChkSts")->text(), QStringLiteral("정상"));
+    }
+
     void noReplyRowLeavesTheEmptiedControlsEmpty() {
         TSleepRecorder waits;
         TfrmRemoteCtrl w;
@@ -350,7 +378,7 @@ private slots:
         main.mnuRemoteCtlClick();
         main.mnuRemoteCtlClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(main.MdiArea()->subWindowList().first()->widget()));
+        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 
