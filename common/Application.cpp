@@ -1,8 +1,34 @@
 #include "Application.h"
 
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include "UiHooks.h"
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+// The windows' height -11 fonts ("굴림", "MS Sans Serif"): the character height, without leading.
+constexpr int kDesignedFontPixels = 11;
+}  // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    UseDesignedFont();
+    LoadQtTranslation();
+}
+
+void TApplication::UseDesignedFont() {
+    QFont font(QStringLiteral("NanumGothic"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(kDesignedFontPixels);
+    setFont(font);
+}
+
+void TApplication::LoadQtTranslation() {
+    if (m_qtTranslation.load(QLocale(QLocale::Korean, QLocale::SouthKorea),
+                             QStringLiteral("qtbase"), QStringLiteral("_"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&m_qtTranslation);
+}
 
 TApplication::~TApplication() { FreeOwned(); }
 

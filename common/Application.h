@@ -7,10 +7,15 @@
 //
 // Top-level windows that the programs create "owned by the application" are registered with
 // Own() and freed when the application object goes, unless they freed themselves before.
+//
+// The windows are laid out for characters 11 pixels high: every widget gets the Korean font
+// NanumGothic at that pixel size, and Qt's own texts (standard buttons and dialogs) read in
+// Korean when Qt's Korean translation is installed.
 
 #include <QApplication>
 #include <QList>
 #include <QPointer>
+#include <QTranslator>
 #include <QWidget>
 #include <exception>
 
@@ -39,6 +44,10 @@ public:
     int Run();
 
 private:
+    void UseDesignedFont();
+    void LoadQtTranslation();
+
+    QTranslator m_qtTranslation;
     QList<QPointer<QWidget>> m_owned;
     bool m_terminated = false;
     bool m_reporting = false;

@@ -25,6 +25,37 @@ QString ErrorText(const QSqlError& e) {
 }
 
 bool IsSqlite(const QString& driver) { return driver == QLatin1String("QSQLITE"); }
+bool IsPostgres(const QString& driver) {
+    return driver == QLatin1String("QPSQL");
+}
+
+// A log-on to an unreachable server gives up instead of holding the window; the site's own
+// PGCONNECT_TIMEOUT, where set, is libpq's to apply.
+constexpr int kServerConnectTimeoutS = 5;
+
+// Whether a statement failed because the connection went (a server restart, a dropped link)
+// rather than in the database; such a statement is worth one more try on a fresh log-on.
+bool ConnectionLost(const QSqlDatabase& db, const QSqlError& error) {
+    if (!db.isOpen()) return true;
+    if (!IsPostgres(db.driverName())) return false;
+    const QString state = error.nativeErrorCode();
+    // SQLSTATE class 08 (connection exception), 57P01-57P03 (server shut down or starting).
+    return state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01") ||
+           state == QLatin1String("57P02") || state == QLatin1String("57P03");
+}
+
+// Oracle keeps no empty text: what it stores as '' reads back as NULL.
+bool ReadsAsNull(const QVariant& value) {
+    if (value.isNull()) return true;
+    switch (value.typeId()) {
+        case QMetaType::QString:
+            return value.toString().isEmpty();
+        case QMetaType::QByteArray:
+            return value.toByteArray().isEmpty();
+        default:
+            return false;
+    }
+}
 
 // How long a query waits for a writer's lock before it fails: a fraction of the monitor's
 // 1000 ms tick, so a locked file never freezes a program for longer.
@@ -98,6 +129,8 @@ void TSQLConnection::Open() {
                                  .arg(kSqliteBusyTimeoutMs));
     } else {
         db.setDatabaseName(database);
+        if (IsPostgres(driver) && qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT"))
+            db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(kServerConnectTimeoutS));
     }
     db.setUserName(Param(QStringLiteral("User_Name")));
     db.setPassword(Param(QStringLiteral("Password")));
@@ -131,12 +164,26 @@ void TSQLConnection::CloseDb() {
 
 QString TField::AsString() const {
     if (m_value.isNull()) return {};
-    if (m_value.typeId() == QMetaType::QByteArray) return QString::fromUtf8(m_value.toByteArray());
-    return m_value.toString();
+    switch (m_value.typeId()) {
+        case QMetaType::QByteArray:
+            return QString::fromUtf8(m_value.toByteArray());
+        case QMetaType::QDateTime:
+            return m_value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        case QMetaType::QDate:
+            return m_value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        case QMetaType::QTime:
+            return m_value.toTime().toString(QStringLiteral("HH:mm:ss"));
+        default:
+            return m_value.toString();
+    }
+}
+
+bool TField::IsNull() const {
+    return ReadsAsNull(m_value);
 }
 
 int TField::AsInteger() const {
-    if (m_value.isNull()) return 0;
+    if (ReadsAsNull(m_value)) return 0;
     switch (m_value.typeId()) {
         case QMetaType::Int:
         case QMetaType::LongLong:
@@ -176,9 +223,34 @@ void TSQLClientDataSet::SetActive(bool active) {
     if (m_commandText.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement available"));
     if (!m_connection->Connected()) m_connection->SetConnected(true);
 
-    QSqlQuery query(QSqlDatabase::database(m_connection->QtConnectionName(), false));
+    QString error;
+    bool lost = false;
+    bool ok = Fetch(&error, &lost);
+    if (!ok && lost) {
+        // A read may run again: the server went away since this connection logged on.
+        m_connection->SetConnected(false);
+        m_connection->SetConnected(true);
+        ok = Fetch(&error, &lost);
+    }
+    if (!ok) {
+        m_connection->SetConnected(false);
+        throw EDatabaseError(error);
+    }
+    m_active = true;
+}
+
+bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
+    m_rows.clear();
+    m_fieldNames.clear();
+    m_pos = 0;
+    const QSqlDatabase db = QSqlDatabase::database(m_connection->QtConnectionName(), false);
+    QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.exec(m_commandText)) throw EDatabaseError(ErrorText(query.lastError()));
+    if (!query.exec(m_commandText)) {
+        *error = ErrorText(query.lastError());
+        *lost = ConnectionLost(db, query.lastError());
+        return false;
+    }
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i) m_fieldNames.append(record.fieldName(i).toUpper());
     while (query.next()) {
@@ -187,12 +259,13 @@ void TSQLClientDataSet::SetActive(bool active) {
         m_rows.push_back(std::move(row));
     }
     if (query.lastError().isValid()) {
-        const QString message = ErrorText(query.lastError());
+        *error = ErrorText(query.lastError());
+        *lost = ConnectionLost(db, query.lastError());
         m_rows.clear();
         m_fieldNames.clear();
-        throw EDatabaseError(message);
+        return false;
     }
-    m_active = true;
+    return true;
 }
 
 void TSQLClientDataSet::RequireActive() const {

@@ -8,7 +8,12 @@
 // parameter is a file path; a relative one is resolved against VDS_DB_DIR when set, else the
 // working directory. SQLite connections are opened read-only (the programs never write) and get
 // the Oracle functions the SQL texts use (DECODE, TO_CHAR of a date); a query waits at most
-// 250 ms for a writer's lock, then fails.
+// 250 ms for a writer's lock, then fails. On a server (QPSQL) the
+// "Database" is the database's name and "User_Name" / "Password" the account; which server is
+// libpq's own environment (PGHOST, PGPORT); the server has the Oracle functions installed.
+//
+// A query that fails leaves its connection logged off, so the next one logs on afresh; a query
+// that finds its connection lost (the server restarted since) logs on afresh and runs once more.
 
 #include <QList>
 #include <QPair>
@@ -74,9 +79,13 @@ private:
 class TField {
 public:
     TField(QString name, QVariant value) : m_name(std::move(name)), m_value(std::move(value)) {}
-    QString AsString() const;  // NULL reads as the empty text
-    int AsInteger() const;     // NULL reads as 0; a text that is no integer throws
-    bool IsNull() const { return m_value.isNull(); }
+    // NULL reads as the empty text; a time stamp as "YYYY-MM-DD HH:MI:SS", as the embedded
+    // database stores it.
+    QString AsString() const;
+    // NULL and the empty text read as 0; a text that is no integer throws.
+    int AsInteger() const;
+    // The empty text counts as NULL, as in the centre's database.
+    bool IsNull() const;
 
 private:
     QString m_name;
@@ -95,7 +104,8 @@ public:
 
     bool Active() const { return m_active; }
     // true runs the command and fetches the whole result, logging the connection on first when it
-    // is not connected; a failure leaves the dataset closed. false drops the result.
+    // is not connected; a failure leaves the dataset closed and the connection logged off. false
+    // drops the result.
     void SetActive(bool active);
     void Open() { SetActive(true); }
     void Close() { SetActive(false); }
@@ -106,9 +116,17 @@ public:
     int RecordCount() const;
     // The named column of the current row; a name the result lacks throws.
     TField FieldByName(const QString& name) const;
+    // The result's column names, upper case, in the order the statement gives them.
+    QStringList FieldNames() const {
+        RequireActive();
+        return m_fieldNames;
+    }
 
 private:
     void RequireActive() const;
+    // Runs the command on the logged-on connection; false with *error on failure, *lost when the
+    // failure was the connection's own.
+    bool Fetch(QString* error, bool* lost);
 
     TSQLConnection* m_connection;
     QString m_commandText;
@@ -118,11 +136,11 @@ private:
     size_t m_pos = 0;
 };
 
-// Closes a dataset (and logs its connection off, when asked) if the scope is left by an error, so
-// the next query can set its command text and log on afresh.
+// Closes a dataset and logs its connection off (unless asked to keep it) if the scope is left by
+// an error, so the next query can set its command text and log on afresh.
 class TQueryCleanup {
 public:
-    explicit TQueryCleanup(TSQLClientDataSet& dataSet, bool disconnect = false)
+    explicit TQueryCleanup(TSQLClientDataSet& dataSet, bool disconnect = true)
         : m_dataSet(dataSet), m_disconnect(disconnect), m_exceptions(std::uncaught_exceptions()) {}
     ~TQueryCleanup() {
         if (std::uncaught_exceptions() <= m_exceptions) return;

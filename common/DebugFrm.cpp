@@ -19,6 +19,8 @@ TfrmDebug::TfrmDebug(QWidget* owner) : QWidget(owner, Qt::Window), ui(new Ui::Tf
     ui->setupUi(this);
     // Freed on close, as a closed debug window is gone for good.
     setAttribute(Qt::WA_DeleteOnClose);
+    // One left open must not keep the program running once its main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     connect(ui->btnClose, &QPushButton::clicked, this, &TfrmDebug::btnCloseClick);
     if (!owner && Application()) Application()->Own(this);
 }

@@ -1,42 +1,141 @@
 #include "MdiWindows.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QScrollArea>
+#include <algorithm>
 
 namespace {
-QList<QMdiSubWindow*> Tileable(QMdiArea* area) {
+const char* const kDesignSize = "vdsDesignSize";
+const QString kScrollerName = QStringLiteral("vdsFormScroller");
+
+// Shows a form through scroll bars inside its MDI child; closing the child closes the form.
+class TFormScroller : public QScrollArea {
+public:
+    explicit TFormScroller(QWidget* form) : m_form(form) {
+        setObjectName(kScrollerName);
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        // Never squeezed below its design: the scroll bars take over instead.
+        form->setMinimumSize(form->size());
+        setWidget(form);
+        setWindowTitle(form->windowTitle());
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->setAccepted(!m_form || m_form->close()); }
+
+private:
+    QPointer<QWidget> m_form;
+};
+
+QList<QMdiSubWindow*> Arrangeable(QMdiArea* area, QMdiArea::WindowOrder order) {
     QList<QMdiSubWindow*> list;
-    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
+    for (QMdiSubWindow* w : area->subWindowList(order))
         if (w->isVisible() && !w->isMinimized()) list.append(w);
+    // Restored first: a window restored later would take its old place over the new ones.
+    for (QMdiSubWindow* w : list)
+        if (w->isMaximized()) w->showNormal();
     return list;
 }
 
+// The whole window's size for its designed client size: the frame and title bar around it.
+QSize DesignedSize(QMdiSubWindow* w) {
+    const QSize design = w->property(kDesignSize).toSize();
+    if (!design.isValid()) return w->sizeHint().expandedTo(w->minimumSize());
+    const QMargins m = w->contentsMargins();
+    return design + QSize(m.left() + m.right(), m.top() + m.bottom());
+}
+
 void Tile(QMdiArea* area, bool horizontal) {
-    const QList<QMdiSubWindow*> list = Tileable(area);
+    const QList<QMdiSubWindow*> list = Arrangeable(area, QMdiArea::CreationOrder);
     if (list.isEmpty()) return;
     const QRect r = area->viewport()->rect();
     const int n = static_cast<int>(list.size());
+    const int share = (horizontal ? r.height() : r.width()) / n;
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow* w = list[i];
-        if (w->isMaximized()) w->showNormal();
-        if (horizontal) {
-            const int h = r.height() / n;
-            w->setGeometry(0, i * h, r.width(), h);
-        } else {
-            const int wd = r.width() / n;
-            w->setGeometry(i * wd, 0, wd, r.height());
-        }
+        // The last one takes what the division left over.
+        const int length = i == n - 1 ? (horizontal ? r.height() : r.width()) - i * share : share;
+        if (horizontal)
+            w->setGeometry(0, i * share, r.width(), length);
+        else
+            w->setGeometry(i * share, 0, length, r.height());
+        // A minimum larger than the share must not push the window out of the area.
+        const QRect g = w->geometry();
+        w->move(std::max(0, std::min(g.x(), r.width() - g.width())),
+                std::max(0, std::min(g.y(), r.height() - g.height())));
     }
 }
 }  // namespace
 
-void CascadeWindows(QMdiArea* area) { area->cascadeSubWindows(); }
-void TileHorizontally(QMdiArea* area) { Tile(area, true); }
-void TileVertically(QMdiArea* area) { Tile(area, false); }
+void CascadeWindows(QMdiArea* area) {
+    const QList<QMdiSubWindow*> list = Arrangeable(area, QMdiArea::StackingOrder);
+    if (list.isEmpty()) return;
+    const QRect r = area->viewport()->rect();
+    const int step = std::max(list.first()->contentsMargins().top(), 1);
+    int offset = 0;
+    for (QMdiSubWindow* w : list) {
+        const QSize least = w->minimumSize();
+        // Too far down or right to leave a usable window: start again at the corner.
+        if (offset > 0 &&
+            (offset + least.width() > r.width() || offset + least.height() > r.height()))
+            offset = 0;
+        const QSize size = DesignedSize(w)
+                               .boundedTo(QSize(r.width() - offset, r.height() - offset))
+                               .expandedTo(least);
+        w->setGeometry(QRect(QPoint(offset, offset), size));
+        w->raise();
+        offset += step;
+    }
+}
+
+void TileHorizontally(QMdiArea* area) {
+    Tile(area, true);
+}
+void TileVertically(QMdiArea* area) {
+    Tile(area, false);
+}
+
+QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form) {
+    const QSize design = form->size();
+    auto* scroller = new TFormScroller(form);
+    QMdiSubWindow* sub = area->addSubWindow(scroller);
+    SetDesignedSize(sub, design);
+    sub->setWindowTitle(form->windowTitle());
+    // A form closed by itself (not through its child) takes the empty child along.
+    QObject::connect(
+        form, &QObject::destroyed, sub,
+        [sub] {
+            if (sub->isVisible()) sub->close();
+        },
+        Qt::QueuedConnection);
+    return sub;
+}
+
+void SetDesignedSize(QMdiSubWindow* window, const QSize& clientSize) {
+    window->setProperty(kDesignSize, clientSize);
+}
+
+QWidget* FormOf(QMdiSubWindow* window) {
+    if (!window) return nullptr;
+    auto* scroller = qobject_cast<QScrollArea*>(window->widget());
+    if (scroller && scroller->objectName() == kScrollerName) return scroller->widget();
+    return window->widget();
+}
+
+bool CloseFormWindow(QWidget* form) {
+    for (QWidget* p = form->parentWidget(); p; p = p->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p))
+            return FormOf(sub) == form ? sub->close() : form->close();
+    return form->close();
+}
 
 void MinimizeAll(QMdiArea* area) {
     for (QMdiSubWindow* w : area->subWindowList()) w->showMinimized();

@@ -1,8 +1,11 @@
 #include "UiHooks.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <utility>
 
 namespace {
@@ -14,6 +17,73 @@ TSleepHook& SleepHook() {
     static TSleepHook hook;
     return hook;
 }
+
+bool IsOperatorInput(const QObject* receiver, const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::NonClientAreaMouseMove:
+        case QEvent::HoverEnter:
+        case QEvent::HoverLeave:
+        case QEvent::HoverMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::InputMethod:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::NativeGesture:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::DragLeave:
+        case QEvent::Drop:
+            return true;
+        case QEvent::Close:
+            // The window manager's close button. A window the program closes gets a spontaneous
+            // close too, but only at the platform window; its widget's own event is not.
+            return event->spontaneous() && receiver->isWidgetType();
+        default:
+            return false;
+    }
+}
+
+// For the time of a wait: drops operator input, shows the busy cursor.
+class TBusyState : public QObject {
+public:
+    TBusyState() {
+        qApp->installEventFilter(this);
+        m_cursor = qobject_cast<QGuiApplication*>(qApp) != nullptr;
+        if (m_cursor) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~TBusyState() override {
+        if (m_cursor) QGuiApplication::restoreOverrideCursor();
+        qApp->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (!IsOperatorInput(receiver, event)) return false;
+        // An ignored close keeps its window open; accepted input goes no further up.
+        event->setAccepted(event->type() != QEvent::Close);
+        return true;
+    }
+
+private:
+    bool m_cursor = false;
+};
 }  // namespace
 
 void ShowMessage(const QString& text) {
@@ -31,9 +101,31 @@ void Sleep(int milliseconds) {
         SleepHook()(milliseconds);
         return;
     }
-    if (milliseconds > 0) QThread::msleep(static_cast<unsigned long>(milliseconds));
+    BusyWait(milliseconds);
 }
 
-TMessageHook SetMessageHook(TMessageHook hook) { return std::exchange(MessageHook(), std::move(hook)); }
+void BusyWait(int milliseconds) {
+    if (milliseconds <= 0) return;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+        return;
+    }
+    TBusyState busy;
+    QEventLoop loop;
+    QTimer end;
+    end.setSingleShot(true);
+    end.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    end.start(milliseconds);
+    // Input is processed, not excluded: excluded input would be delivered after the wait.
+    loop.exec();
+}
 
-TSleepHook SetSleepHook(TSleepHook hook) { return std::exchange(SleepHook(), std::move(hook)); }
+TMessageHook SetMessageHook(TMessageHook hook) {
+    return std::exchange(MessageHook(), std::move(hook));
+}
+
+TSleepHook SetSleepHook(TSleepHook hook) {
+    return std::exchange(SleepHook(), std::move(hook));
+}

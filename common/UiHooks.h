@@ -8,8 +8,15 @@
 // Shows text in a modal box with an OK button; returns when the operator closes it.
 void ShowMessage(const QString& text);
 
-// A plain wait of the calling thread; nothing is processed meanwhile.
+// The wait a command makes before it reads an answer back: BusyWait unless a hook is set.
 void Sleep(int milliseconds);
+
+// Waits milliseconds on the main thread while the windows stay painted and a busy cursor shows.
+// Operator input given meanwhile (keys, mouse, closing a window) is dropped, never acted on
+// afterwards; painting, timers and queued calls go on. A command routine waits inside its
+// TCommandSection (WorkThread.h), so no other routine starts in the wait. On any other thread
+// a plain sleep.
+void BusyWait(int milliseconds);
 
 using TMessageHook = std::function<void(const QString&)>;
 using TSleepHook = std::function<void(int)>;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -40,6 +41,10 @@ std::vector<TWorkThread*> g_registry;
 std::uint64_t g_nextSequence = 0;  // under g_registryMutex
 
 QPointer<QCoreApplication> g_postRoutineApp;
+
+// Main thread only: the command sections open now, and the hand-offs they hold back.
+int g_sectionDepth = 0;
+std::vector<std::function<void()>> g_heldHandOffs;
 
 void EnsureEndOfApplicationHook() {
     QCoreApplication* app = QCoreApplication::instance();
@@ -111,6 +116,11 @@ void TWorkThread::RunHandOff(QObject* context, const std::shared_ptr<THandOff>& 
         if (h->state != S::Posted || !h->owner) return;
         t = h->owner;
     }
+    if (TCommandSection::Active()) {
+        // It arrived inside another routine's message box or wait: it runs when that one ends.
+        g_heldHandOffs.push_back([context, h] { PostHandOff(context, h); });
+        return;
+    }
     if (t->EarlierWorkPending()) {
         // Behind the earlier one in the queue, so the works run in the order the waits end.
         PostHandOff(context, h);
@@ -153,6 +163,7 @@ bool TWorkThread::EarlierWorkPending() const {
 }
 
 void TWorkThread::DoWork() {
+    TCommandSection section;
     try {
         if (OnWork) OnWork(this);
     } catch (...) {
@@ -198,6 +209,23 @@ void TWorkThread::TerminateAll() {
     live.erase(std::remove_if(live.begin(), live.end(), running), live.end());
     for (TWorkThread* t : live) t->Terminate();
     for (TWorkThread* t : live) delete t;
+    g_heldHandOffs.clear();
+}
+
+TCommandSection::TCommandSection() {
+    ++g_sectionDepth;
+}
+
+TCommandSection::~TCommandSection() {
+    if (--g_sectionDepth > 0) return;
+    // Queued again rather than run here, where the routine that ends is still on the stack.
+    std::vector<std::function<void()>> held;
+    held.swap(g_heldHandOffs);
+    for (const auto& post : held) post();
+}
+
+bool TCommandSection::Active() {
+    return g_sectionDepth > 0;
 }
 
 // --- the button pattern

@@ -51,6 +51,20 @@ private:
     std::uint64_t m_sequence = 0;
 };
 
+// A command routine running on the main thread, from its start to its end, message boxes and
+// waits included. While one runs no work routine starts: a work whose wait ends meanwhile runs
+// after it, in turn. Every work routine runs inside one; a routine that a click handler runs
+// directly holds its own. Main thread only.
+class TCommandSection {
+public:
+    TCommandSection();
+    ~TCommandSection();
+    TCommandSection(const TCommandSection&) = delete;
+    TCommandSection& operator=(const TCommandSection&) = delete;
+
+    static bool Active();
+};
+
 // The button pattern: a work thread with intervalMs whose work is routine, guarded by window. If
 // window has been closed or freed when the wait ends, routine does not run. The caller keeps
 // nothing. Main thread only.

@@ -1,5 +1,10 @@
 #include "QueryGrid.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
 #include "Db.h"
 #include "Grid.h"
 #include "Text.h"
@@ -17,6 +22,30 @@ const QStringList& StatusFlagNames() {
     return names;
 }
 
+QString StationSelectPieces() {
+    QString s = QStringLiteral("R.ROAD_NUM ROAD_NUM, ") +
+                QStringLiteral("S.SPOT_NAME SPOT_NAME, ") + QStringLiteral("A.ATC_NUM ATC_NUM, ") +
+                QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
+                QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ");
+    for (const QString& f : StatusFlagNames()) s += QStringLiteral("E.%1 %1, ").arg(f);
+    return s;
+}
+
+QString NewestTrafficFromWhere() {
+    return QStringLiteral("FROM  ") + QStringLiteral("ATC_NEW_TRAF_INFO M, ") +
+           QStringLiteral("ROAD_LINK_INFO R, ") + QStringLiteral("SPOT_INFO S, ") +
+           QStringLiteral("OVD_INFO O, ") + QStringLiteral("ATC_INFO A, ") +
+           QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") + QStringLiteral("BASE_CODE_INFO B ") +
+           QStringLiteral("WHERE M.ATC_ID=O.ATC_ID ") + QStringLiteral("AND O.LINK_ID=R.LINK_ID ") +
+           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") +
+           QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
+           // Each row carries the status of its own controller, not of every controller.
+           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
+           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
+           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ");
+}
+
 TGridColumn FieldColumn(const QString& fieldName) {
     return
         [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };
@@ -32,7 +61,7 @@ TGridColumn StatusColumn() {
 
 void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
                        const std::vector<TGridColumn>& columns,
-                       const std::function<void()>& whileConnected) {
+                       const std::function<void()>& whileConnected, const TRowFilter& takeRow) {
     TSQLConnection* connection = dataset.Connection();
     // Left open or connected, the next fill would fail on its command text or log-on.
     TQueryCleanup cleanup(dataset, true);
@@ -42,17 +71,60 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
     {
         TReDrawOff redraw(grid);
         int row = 1;
-        for (dataset.First(); !dataset.Eof(); dataset.Next(), ++row) {
+        for (dataset.First(); !dataset.Eof(); dataset.Next()) {
+            if (takeRow && !takeRow(dataset)) continue;
             int col = 1;
             for (const TGridColumn& read : columns) {
                 grid->SetRow(row);
                 grid->SetCol(col++);
                 grid->SetText(read(dataset));
             }
+            ++row;
         }
     }
     dataset.Close();
     if (whileConnected) whileConnected();
     connection->SetConnected(false);
     dataset.Close();
+}
+
+namespace {
+const char* const kWideColumn = "vdsWideColumn";
+const char* const kWideWidth = "vdsWideWidth";
+}  // namespace
+
+void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wideColumn) {
+    grid->verticalHeader()->setVisible(false);
+    grid->horizontalHeader()->setHighlightSections(false);
+    // A character unit of the grid: a digit of its font.
+    const int unit = grid->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    const int columns = std::min(grid->MaxCols(), static_cast<int>(widthsInChars.size()));
+    for (int c = 0; c < columns; ++c) {
+        const int stored = static_cast<int>(std::lround(widthsInChars[c] * unit));
+        grid->setColumnWidth(c, std::max(stored, grid->horizontalHeader()->sectionSizeHint(c)));
+    }
+    grid->setProperty(kWideColumn, wideColumn);
+    FitColumns(grid);
+}
+
+void FitColumns(TfpSpread* grid) {
+    const int wide = grid->property(kWideColumn).toInt() - 1;
+    if (wide < 0 || wide >= grid->MaxCols()) {
+        grid->WidenColumnsToFit();
+        return;
+    }
+    const int before = grid->columnWidth(wide);
+    const bool operatorsChoice =
+        grid->property(kWideWidth).isValid() && before != grid->property(kWideWidth).toInt();
+    grid->WidenColumnsToFit();
+    int others = 0;
+    for (int c = 0; c < grid->MaxCols(); ++c)
+        if (c != wide) others += grid->columnWidth(c);
+    const int room = grid->width() - 2 * grid->frameWidth() -
+                     grid->verticalScrollBar()->sizeHint().width() - others;
+    // A width the operator dragged the column to stays.
+    const int width =
+        operatorsChoice ? before : std::max(grid->horizontalHeader()->sectionSizeHint(wide), room);
+    grid->setColumnWidth(wide, width);
+    grid->setProperty(kWideWidth, width);
 }

@@ -9,6 +9,8 @@
 #include "Application.h"
 #include "Check.h"
 #include "Db.h"
+#include "DevSearchFrm.h"
+#include "DevStsMonFrm.h"
 #include "Grid.h"
 #include "OracleDM.h"
 #include "SkippedRows.h"
@@ -19,12 +21,9 @@ namespace {
 const QString kNoDate = QStringLiteral("0000/00/00 00:00:00");
 const QString kDateForm = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 
-// The pieces both traffic queries share, from the first flag to the communication status.
+// The pieces both traffic queries share, from the road number to the communication status.
 QString StatusSelectPieces() {
-    QString s;
-    for (const QString& f : StatusFlagNames()) s += QStringLiteral("E.%1 %1, ").arg(f);
-    s += QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
-    return s;
+    return StationSelectPieces() + QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
 }
 
 // Visits the station nodes (level 3) of a branch, group by group.
@@ -130,6 +129,7 @@ void TfrmTrafMonText::FormActivate() {
 
 void TfrmTrafMonText::rdoVDSClick() {
     FormCreate();
+    if (pDevStsMon) pDevStsMon->SetMonitorMode(kModeVds);
 }
 
 void TfrmTrafMonText::rdoNewSglClick() {
@@ -137,6 +137,7 @@ void TfrmTrafMonText::rdoNewSglClick() {
     RebuildStationTree();
     ui->SprVDS->hide();
     ui->SprNewSgl->show();
+    if (pDevStsMon) pDevStsMon->SetMonitorMode(kModeNewSignal);
 }
 
 void TfrmTrafMonText::Close() {
@@ -160,10 +161,18 @@ void TfrmTrafMonText::btnStopClick() {
     tmrQuery->stop();
 }
 
-// The equipment-status and search windows open from here once they exist.
-void TfrmTrafMonText::btnDevStsClick() {}
+TfrmDevStsMon* TfrmTrafMonText::OwnDevStsMon() const {
+    return pDevStsMon;
+}
 
-void TfrmTrafMonText::btnDevSrchClick() {}
+// An earlier status window stays open but is no longer fed.
+void TfrmTrafMonText::btnDevStsClick() {
+    pDevStsMon = OpenDevStsMon(nMode, GetCheckedAtcList(), tmrQuery->isActive());
+}
+
+void TfrmTrafMonText::btnDevSrchClick() {
+    OpenDevSearch();
+}
 
 // ---- station tree --------------------------------------------------------------------------
 
@@ -371,10 +380,7 @@ void TfrmTrafMonText::CollectCheckedResr(PVirtualNode branchRoot,
 QString TfrmTrafMonText::VdsGridSql(const QString& atcList) {
     return QStringLiteral("SELECT ") +
            QStringLiteral("DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
-           QStringLiteral("R.ROAD_NUM ROAD_NUM, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
-           QStringLiteral("A.ATC_NUM ATC_NUM, ") + QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
-           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ") + StatusSelectPieces() +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, ") +
+           StatusSelectPieces() + QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, ") +
            QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'1',M.SPED),2) AS ISPED, ") +
            QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.OCCU_RATE) AS IRATE, ") +
            QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF_STAT) AS ISTAT, ") +
@@ -382,29 +388,14 @@ QString TfrmTrafMonText::VdsGridSql(const QString& atcList) {
            QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'2',M.SPED),2) AS OSPED, ") +
            QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.OCCU_RATE) AS ORATE, ") +
            QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.TRAF_STAT) AS OSTAT ") +
-           QStringLiteral("FROM  ") + QStringLiteral("ATC_NEW_TRAF_INFO M, ") +
-           QStringLiteral("ROAD_LINK_INFO R, ") + QStringLiteral("SPOT_INFO S, ") +
-           QStringLiteral("OVD_INFO O, ") + QStringLiteral("ATC_INFO A, ") +
-           QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") + QStringLiteral("BASE_CODE_INFO B ") +
-           QStringLiteral("WHERE M.ATC_ID=O.ATC_ID ") + QStringLiteral("AND O.LINK_ID=R.LINK_ID ") +
-           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") +
-           QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
-           // Each row carries the status of its own controller, not of every controller.
-           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
-           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
-           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
-           QStringLiteral("AND A.EQUP_TYPE = '2' ") + QStringLiteral("AND A.ATC_ID IN (") +
-           atcList + QStringLiteral(")") +
+           NewestTrafficFromWhere() + QStringLiteral("AND A.EQUP_TYPE = '2' ") +
+           QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
            QStringLiteral("ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
 }
 
 QString TfrmTrafMonText::NewSglGridSql(const QString& atcList) {
     return QStringLiteral("SELECT ") + QStringLiteral("DISTINCT ") +
-           QStringLiteral("TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
-           QStringLiteral("R.ROAD_NUM ROAD_NUM, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
-           QStringLiteral("A.ATC_NUM ATC_NUM, ") + QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
-           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ") + StatusSelectPieces() +
+           QStringLiteral("TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, ") + StatusSelectPieces() +
            QStringLiteral("R.CROS_DIR_TYPE CROS_DIR_TYPE, ") + QStringLiteral("C.SPED SPED, ") +
            QStringLiteral("C.LEFT_TRAF LTRAF, ") + QStringLiteral("C.STGH_TRAF STRAF, ") +
            QStringLiteral("C.RIGH_TRAF RTRAF ") + QStringLiteral("FROM ") +
@@ -480,5 +471,11 @@ void TfrmTrafMonText::tmrQueryTimer() {
     }
     (nMode == kModeVds ? ui->SprVDS : ui->SprNewSgl)->WidenColumnsToFit();
     ui->lblCurDate->setText(QDateTime::currentDateTime().toString(kDateForm));
+    HandOffToDevStsMon(list);
 }
 
+void TfrmTrafMonText::HandOffToDevStsMon(const QString& atcList) {
+    if (!pDevStsMon) return;
+    pDevStsMon->SetMonitorTarget(nMode, atcList);
+    pDevStsMon->SetMonitorTimer(tmrQuery->isActive());
+}

@@ -3,6 +3,7 @@
 // current mode that its timer refreshes once a second with the newest traffic and status of the
 // ticked stations. An MDI child that frees itself when closed. Main thread only.
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -20,6 +21,7 @@ class TfrmTrafMonText;
 class QTimer;
 class TSQLClientDataSet;
 class TfpSpread;
+class TfrmDevStsMon;
 
 // The record of one station-tree node.
 struct data final : TNodeRecord {
@@ -47,6 +49,8 @@ public:
     QTimer* tmrQuery = nullptr;
 
     int GetMonitorMode() const { return nMode; }
+    // The equipment-status window this window opened last and feeds at each tick; null before.
+    TfrmDevStsMon* OwnDevStsMon() const;
     // Closes the window, which frees it.
     void Close();
 
@@ -97,6 +101,7 @@ private:
     void LoadBranch(bool axis, int mode);
     void WatchSubWindowActivation();
     void ShowColDate(int mode, const QString& atcList);
+    void HandOffToDevStsMon(const QString& atcList);
 
     std::unique_ptr<Ui::TfrmTrafMonText> ui;
     int nMode = kModeVds;
@@ -106,5 +111,6 @@ private:
     PVirtualNode pAxisGroup = nullptr;
     PVirtualNode pResrGroup = nullptr;
     bool m_watchingSubWindow = false;
+    QPointer<TfrmDevStsMon> pDevStsMon;
     TSkippedRows m_skippedRows;  // rows of the tree build with a NUL in a value
 };

@@ -16,6 +16,8 @@
 
 #include "Application.h"
 #include "ChildWin.h"
+#include "DevSearchFrm.h"
+#include "DevStsMonFrm.h"
 #include "MdiWindows.h"
 #include "TrafMonTextFrm.h"
 #include "ui_main.h"
@@ -198,7 +200,13 @@ void TMainForm::BitBtnStopClick() {
     if (pTrafMonText) pTrafMonText->tmrQuery->stop();
 }
 
-// The equipment-status and search windows open from here once they exist.
-void TMainForm::BitBtnDevStsClick() {}
+// The new window keeps what it is given now; nothing here feeds it later.
+void TMainForm::BitBtnDevStsClick() {
+    if (!pTrafMonText) return;
+    OpenDevStsMon(pTrafMonText->GetMonitorMode(), pTrafMonText->GetCheckedAtcList(),
+                  pTrafMonText->tmrQuery->isActive());
+}
 
-void TMainForm::BitBtnDevSrchClick() {}
+void TMainForm::BitBtnDevSrchClick() {
+    OpenDevSearch();
+}

@@ -276,8 +276,11 @@ void TControllerTree::ShowControllerInfo(const data* pSelData) {
     } else if (branch == 2) {
         ShowAxisAndCtlNo(pSelData->strATC_ID);
     }
-    m_strip.lblDetDir->setText(QStringLiteral("유입 : ") + GetOvdCount(pSelData->strATC_ID, 1) +
-                               QStringLiteral(", 유출 : ") + GetOvdCount(pSelData->strATC_ID, 2));
+    // One statement each, so inflow is read before outflow whatever order the compiler picks.
+    const QString inflow = GetOvdCount(pSelData->strATC_ID, 1);
+    const QString outflow = GetOvdCount(pSelData->strATC_ID, 2);
+    m_strip.lblDetDir->setText(QStringLiteral("유입 : ") + inflow + QStringLiteral(", 유출 : ") +
+                               outflow);
     m_strip.lblLoopDetCnt->setText(GetLoopDetCount(pSelData->strATC_ID));
 }
 

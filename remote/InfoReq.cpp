@@ -5,9 +5,11 @@
 #include "Application.h"
 #include "Grid.h"
 #include "Link.h"
+#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
+#include "WorkThread.h"
 #include "ui_InfoReq.h"
 
 namespace {
@@ -56,7 +58,10 @@ TfpSpread* TfrmInfoReq::Grid() const { return ui->fpSpread1; }
 
 void TfrmInfoReq::FormCreate() { m_tree->Build(); }
 
-void TfrmInfoReq::btnCloseClick() { close(); }
+// The window is its MDI child with the frame, not only the form inside it.
+void TfrmInfoReq::btnCloseClick() {
+    CloseFormWindow(this);
+}
 
 void TfrmInfoReq::closeEvent(QCloseEvent* event) {
     FormClose();
@@ -66,6 +71,8 @@ void TfrmInfoReq::closeEvent(QCloseEvent* event) {
 void TfrmInfoReq::FormClose() { tcp_close(nSocket); }
 
 void TfrmInfoReq::btnInfoReqClick() {
+    // The other windows' routines wait until this exchange, its wait and its read are done.
+    TCommandSection section;
     const int status = SendAccuTrafRequest();
     ui->fpSpread1->DeleteRows(1, ui->fpSpread1->MaxRows());
     if (status == 0 && pCurSel() && !pCurSel()->strATC_ID.isEmpty()) {

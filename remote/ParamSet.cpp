@@ -11,6 +11,7 @@
 #include "CommandExchange.h"
 #include "Convert.h"
 #include "Link.h"
+#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
@@ -252,7 +253,10 @@ TfrmParamSet::~TfrmParamSet() = default;
 
 void TfrmParamSet::FormCreate() { m_tree->Build(); }
 
-void TfrmParamSet::btnCloseClick() { close(); }
+// The window is its MDI child with the frame, not only the form inside it.
+void TfrmParamSet::btnCloseClick() {
+    CloseFormWindow(this);
+}
 
 void TfrmParamSet::closeEvent(QCloseEvent* event) {
     FormClose();

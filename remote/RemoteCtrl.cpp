@@ -7,6 +7,7 @@
 #include "Check.h"
 #include "CommandExchange.h"
 #include "Link.h"
+#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
@@ -70,7 +71,10 @@ void TfrmRemoteCtrl::ConnectButtons() {
 
 void TfrmRemoteCtrl::FormCreate() { m_tree->Build(); }
 
-void TfrmRemoteCtrl::btnCloseClick() { close(); }
+// The window is its MDI child with the frame, not only the form inside it.
+void TfrmRemoteCtrl::btnCloseClick() {
+    CloseFormWindow(this);
+}
 
 void TfrmRemoteCtrl::closeEvent(QCloseEvent* event) {
     FormClose();

@@ -65,7 +65,7 @@ QMdiArea* TMainForm::MdiArea() const { return ui->mdiArea; }
 
 QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow* sub = ui->mdiArea->addSubWindow(window);
+    QMdiSubWindow* sub = AddFormWindow(ui->mdiArea, window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->showMaximized();
     return sub;

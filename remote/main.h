@@ -26,7 +26,8 @@ public:
     bool bCanOpenInfoReq = true;
 
     QMdiArea* MdiArea() const;
-    // Shows window as a maximised MDI child that frees itself when closed.
+    // Shows window as a maximised MDI child that frees itself when closed; at a smaller size it
+    // scrolls (AddFormWindow).
     QMdiSubWindow* AddMdiChild(QWidget* window);
 
     void mnuParamSetClick();

@@ -2,10 +2,26 @@
 # Installs what is missing, builds, creates the demo database and starts the programs on it with
 # the stand-in communication server. Without a display the programs run under Xvfb and a
 # screenshot of each main window is written to build/screenshots/ instead.
+#
+#   run-demo.sh              the embedded database (SQLite), as the programs' default
+#   run-demo.sh --postgres   a throwaway PostgreSQL cluster, stopped at the end
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/postgres.sh"
 
-install_packages "${DEMO_PACKAGES[@]}"
+postgres=0
+for arg in "$@"; do
+    case "$arg" in
+        --postgres) postgres=1 ;;
+        *) echo "usage: $0 [--postgres]" >&2; exit 2 ;;
+    esac
+done
+
+if [ "$postgres" -eq 1 ]; then
+    install_packages "${DEMO_PACKAGES[@]}" "${POSTGRES_PACKAGES[@]}"
+else
+    install_packages "${DEMO_PACKAGES[@]}"
+fi
 build_all
 
 DEMO="$BUILD/demo"
@@ -13,25 +29,51 @@ SHOTS="$BUILD/screenshots"
 mkdir -p "$DEMO" "$SHOTS"
 # talvero's fixed database name; morsenda gets the same name as its third argument.
 DBNAME=kelnor
-"$BUILD/sim/vds-makedb" "$DEMO/$DBNAME" "$ROOT/db/schema.sql" "$ROOT/db/demo.sql"
-echo "Demo database: $DEMO/$DBNAME"
-export VDS_DB_DIR="$DEMO"
-export VDS_DB_DRIVER=QSQLITE
 
 pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+PGDIR=
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    if [ -n "$PGDIR" ]; then "$ROOT/scripts/pg-cluster.sh" stop "$PGDIR" || true; fi
+}
 trap cleanup EXIT
+
+if [ "$postgres" -eq 1 ]; then
+    PGDIR=$(mktemp -u /tmp/vds-demo-pg.XXXXXX)
+    "$ROOT/scripts/pg-cluster.sh" start "$PGDIR" > /dev/null
+    # As the server's superuser: the database with the demo data, and morsenda's operator.
+    (
+        set -a
+        source "$PGDIR/env"
+        "$ROOT/db/postgres/setup.sh" --demo "$DBNAME" > /dev/null
+        psql -X -q -d postgres -v name=demo -v password=demo -f "$ROOT/db/postgres/add-operator.sql"
+    )
+    # The programs find the server as at a site: libpq's environment, nothing of their own.
+    export PGHOST="$PGDIR" PGPORT=5432
+    export VDS_DB_DRIVER=QPSQL
+    # The demo's writers stand in for the centre's own, which may write: the superuser.
+    WRITER=(env "$(grep '^PGUSER=' "$PGDIR/env")" "$(grep '^PGPASSWORD=' "$PGDIR/env")")
+    DB="$DBNAME"
+    echo "Demo database: $DBNAME on the throwaway PostgreSQL server at $PGDIR"
+else
+    "$BUILD/sim/vds-makedb" "$DEMO/$DBNAME" "$ROOT/db/schema.sql" "$ROOT/db/demo.sql"
+    echo "Demo database: $DEMO/$DBNAME"
+    export VDS_DB_DIR="$DEMO"
+    export VDS_DB_DRIVER=QSQLITE
+    WRITER=(env)
+    DB="$DEMO/$DBNAME"
+fi
 
 SIM="$BUILD/sim/vds-commsim"
 if [ -x "$SIM" ]; then
-    "$SIM" --port 3500 --db "$DEMO/$DBNAME" --demo > "$DEMO/commsim.log" 2>&1 &
+    "${WRITER[@]}" "$SIM" --port 3500 --db "$DB" --demo > "$DEMO/commsim.log" 2>&1 &
     pids+=($!)
     echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
 fi
 
 FEED="$BUILD/sim/vds-livefeed"
 if [ -x "$FEED" ]; then
-    "$FEED" --db "$DEMO/$DBNAME" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
+    "${WRITER[@]}" "$FEED" --db "$DB" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
     pids+=($!)
     echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
 fi
@@ -67,14 +109,42 @@ shot() {
 click() { xdotool mousemove "$1" "$2" click 1; sleep "$3"; }
 
 # What an operator would do first in each program, by mouse at the layout's fixed places.
+# A message box opens centred over the main window; Return under the pointer dismisses it.
+dismiss() { xdotool mousemove 511 322 key Return; sleep "$1"; }
 walk_morsenda() {
-    click 100 8 0.7     # 제어기제어
+    click 92 8 0.7      # 제어기제어
     click 140 29 2.5    # 제어기 파라미터 설정: the window opens with its tree
     click 67 225 1.5    # tick a controller: its stored parameters fill the groups
     click 531 211 1.5   # 루프 검지기 설정 UP: the stand-in server answers and writes the values
     shot morsenda-paramset
-    click 565 338 2     # dismiss the message; the group is read again
+    dismiss 2           # the group is read again after the 1 s wait
     shot morsenda-paramset-reloaded
+    click 92 8 0.7      # 제어기제어
+    xdotool key r       # 제어기 원격제어(R)
+    sleep 2.5
+    click 67 225 1      # tick a controller
+    click 519 378 1.5   # 제어기 버전 요청: 제어
+    dismiss 2           # the version is read after the 1 s wait
+    shot morsenda-remotectrl
+    click 92 8 0.7      # 제어기제어
+    xdotool key q       # 축적 교통 정보 요청(Q)
+    sleep 2.5
+    click 67 225 1      # tick a controller
+    click 114 81 1.5    # 요청
+    dismiss 1           # inside the 5 s wait: the window stays painted
+    shot morsenda-inforeq-waiting
+    sleep 5
+    shot morsenda-inforeq
+    click 20 37 1       # 계단식 배열 (Cascade)
+    shot morsenda-cascade
+    click 53 37 1       # Tile Horizontally
+    shot morsenda-tile-horizontal
+    click 86 37 1       # Tile Vertically
+    shot morsenda-tile-vertical
+    click 207 8 0.7     # 도움말
+    xdotool key a       # &About...
+    sleep 1
+    shot morsenda-about
 }
 walk_talvero() {
     click 86 8 0.7      # 모니터링
@@ -83,6 +153,24 @@ walk_talvero() {
     click 53 429 0.3
     click 138 85 3.5    # 시작: the grid refreshes every second
     shot talvero-monitor
+    click 310 85 2.5    # 장비상태: the status window, fed by the monitor's ticks
+    shot talvero-devsts-all
+    click 608 286 2.5   # 오류장비: only the faulty stations
+    shot talvero-devsts-faulty
+    # 장비검색, a "..." button, the first row of its pick list, 확인, 검색; then close the SQL window
+    search_from() {
+        click 396 85 1      # a new search window
+        click 733 "$1" 1.5  # its "..." button: the pick list loads its rows
+        shot "talvero-pick-$6"
+        click "$2" "$3" 0.5 # the first row
+        click "$4" "$5" 0.7 # 확인: the id and name go into the search window
+        click 773 442 2     # 검색: the SQL window opens and the grid fills
+        shot "talvero-search-$6"
+        click 438 20 0.5    # the SQL window's Close
+    }
+    search_from 394 610 414 822 599 axis
+    search_from 418 558 604 778 765 group
+    search_from 442 928 622 1128 815 point
 }
 
 for name in "${programs[@]}"; do

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test. The exit status is the tests' verdict.
+# Installs what is missing, builds, and runs every test, the suites that also run on PostgreSQL
+# among them. The exit status is the tests' verdict.
 # --sanitizers: then also the sanitizer builds (scripts/sanitizers.sh), as CI runs it.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/postgres.sh"
 source "$(dirname "$0")/sanitizers.sh"
 
 sanitizers=0
@@ -13,7 +15,7 @@ for arg in "$@"; do
     esac
 done
 
-install_packages
+install_packages "${POSTGRES_PACKAGES[@]}"
 build_all
 cd "$BUILD"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"

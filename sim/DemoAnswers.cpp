@@ -1,14 +1,18 @@
 #include "DemoAnswers.h"
 
 #include <iconv.h>
-#include <sqlite3.h>
 
 #include <QDateTime>
 #include <QMap>
 #include <QPair>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 #include <QVector>
 #include <mutex>
+
+#include "SimDb.h"
 
 namespace {
 
@@ -23,60 +27,59 @@ const char* const kStampFormat = "yyyy-MM-dd HH:mm:ss";
 std::mutex g_mutex;
 QMap<QPair<QString, int>, QString> g_downloaded;
 
+// The demo's writes, each statement on its own; a failure is logged and the answer goes without.
 class TDb {
 public:
-    explicit TDb(const QString& path) {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-            sqlite3_close(m_db);
-            m_db = nullptr;
-            return;
-        }
-        sqlite3_busy_timeout(m_db, 3000);
-    }
-    ~TDb() { sqlite3_close(m_db); }
-    bool Ok() const { return m_db != nullptr; }
+    explicit TDb(const QString& database) : m_db(database, 3000) {}
+    bool Ok() const { return m_db.Ok(); }
 
-    // Runs sql with text parameters; returns the first column of every row.
-    QStringList Query(const char* sql, const QStringList& params = {}) {
-        QStringList out;
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK) {
-            qWarning("demo answer: %s", sqlite3_errmsg(m_db));
+    // Runs sql with its ? bound to params in order; returns the rows, each value as text.
+    QList<QStringList> Rows(const QString& sql, const QVariantList& params = {}) {
+        QList<QStringList> out;
+        QSqlQuery q(m_db.Db());
+        if (!q.prepare(sql)) {
+            qWarning("demo answer: %s", qPrintable(q.lastError().text()));
             return out;
         }
-        for (int i = 0; i < params.size(); ++i) {
-            const QByteArray v = params[i].toUtf8();
-            if (params[i].isNull())
-                sqlite3_bind_null(st, i + 1);
-            else
-                sqlite3_bind_text(st, i + 1, v.constData(), v.size(), SQLITE_TRANSIENT);
+        for (const QVariant& p : params) q.addBindValue(p);
+        if (!q.exec()) {
+            qWarning("demo answer: %s", qPrintable(q.lastError().text()));
+            return out;
         }
-        int rc;
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            out << (t ? QString::fromUtf8(t) : QString());
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.record().count(); ++i) row << SimText(q.value(i));
+            out << row;
         }
-        if (rc != SQLITE_DONE) qWarning("demo answer: %s", sqlite3_errmsg(m_db));
-        sqlite3_finalize(st);
+        return out;
+    }
+    // The first column of every row.
+    QStringList Query(const QString& sql, const QVariantList& params = {}) {
+        QStringList out;
+        for (const QStringList& r : Rows(sql, params)) out << r.value(0);
         return out;
     }
 
 private:
-    sqlite3* m_db = nullptr;
+    TSimDb m_db;
 };
 
-// The ids whose characters 1-2 and 3-4 give the frame's two id bytes.
+// The ids whose characters 1-2 and 3-4, as decimal numbers, give the frame's two id bytes.
 QStringList Controllers(TDb& db, const QByteArray& frame) {
-    return db.Query(
-        "SELECT ATC_ID FROM ATC_INFO WHERE length(ATC_ID) >= 4 "
-        "AND (CAST(substr(ATC_ID, 1, 2) AS INTEGER) % 256) = CAST(?1 AS INTEGER) "
-        "AND (CAST(substr(ATC_ID, 3, 2) AS INTEGER) % 256) = CAST(?2 AS INTEGER)",
-        {QString::number(static_cast<unsigned char>(frame[kIdByte0])),
-         QString::number(static_cast<unsigned char>(frame[kIdByte1]))});
+    QStringList ids;
+    for (const QString& id : db.Query(QStringLiteral("SELECT ATC_ID FROM ATC_INFO"))) {
+        bool ok0 = false, ok1 = false;
+        const int b0 = id.mid(0, 2).toInt(&ok0), b1 = id.mid(2, 2).toInt(&ok1);
+        if (id.size() >= 4 && ok0 && ok1 &&
+            b0 % 256 == static_cast<unsigned char>(frame[kIdByte0]) &&
+            b1 % 256 == static_cast<unsigned char>(frame[kIdByte1]))
+            ids << id;
+    }
+    return ids;
 }
 
 // A time stamp after every one the table holds, so the new row is the newest.
-QString NextStamp(TDb& db, const char* newestSql, const QString& atcId) {
+QString NextStamp(TDb& db, const QString& newestSql, const QString& atcId) {
     QDateTime stamp = QDateTime::currentDateTime();
     const QStringList newest = db.Query(newestSql, {atcId});
     if (!newest.isEmpty() && !newest[0].isEmpty()) {
@@ -142,71 +145,94 @@ void Upload(TDb& db, const QString& atcId, int index) {
     }
     const QString column = QString::asprintf("PARA%03d_VALU", index);
     if (value.isNull()) {
-        const QByteArray sql = QStringLiteral("SELECT %1 FROM ATC_PARA_HIST_INFO WHERE ATC_ID = ?1 AND PARA_INDX = %2 "
-                                              "ORDER BY MAGM_TIME DESC LIMIT 1")
-                                   .arg(column)
-                                   .arg(index)
-                                   .toUtf8();
-        const QStringList stored = db.Query(sql.constData(), {atcId});
-        if (stored.isEmpty() || stored[0].isNull()) return;  // nothing the controller could report
-        value = stored[0];
+        const QList<QStringList> stored =
+            db.Rows(QStringLiteral(
+                        "SELECT %1, CASE WHEN %1 IS NULL THEN 1 ELSE 0 END FROM ATC_PARA_HIST_INFO "
+                        "WHERE ATC_ID = ? AND PARA_INDX = %2 ORDER BY MAGM_TIME DESC LIMIT 1")
+                        .arg(column)
+                        .arg(index),
+                    {atcId});
+        // Nothing the controller could report.
+        if (stored.isEmpty() || stored[0].value(1) == QLatin1String("1")) return;
+        value = stored[0].value(0);
     }
-    const QString stamp = NextStamp(db, "SELECT MAX(MAGM_TIME) FROM ATC_PARA_HIST_INFO WHERE ATC_ID = ?1", atcId);
-    const QByteArray sql =
-        QStringLiteral("INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, %1) VALUES (?1, %2, ?2, ?3)")
-            .arg(column)
-            .arg(index)
-            .toUtf8();
-    db.Query(sql.constData(), {atcId, stamp, value});
+    const QString stamp = NextStamp(
+        db, QStringLiteral("SELECT MAX(MAGM_TIME) FROM ATC_PARA_HIST_INFO WHERE ATC_ID = ?"),
+        atcId);
+    db.Query(QStringLiteral("INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, %1) "
+                            "VALUES (?, %2, ?, ?)")
+                 .arg(column)
+                 .arg(index),
+             {atcId, stamp, value});
 }
 
 // A new management reply: the newest one's fields, with the one the command answers replaced.
-void Reply(TDb& db, const QString& atcId, const char* column, const QString& value) {
-    const QString stamp =
-        NextStamp(db, "SELECT MAX(MAGM_RESP_TIME) FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ?1", atcId);
-    db.Query("INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, MAGM_RESP_TIME, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO) "
-             "SELECT ?1, ?2, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ?1 "
-             "ORDER BY MAGM_RESP_TIME DESC LIMIT 1",
-             {atcId, stamp});
-    if (db.Query("SELECT COUNT(*) FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ?1 AND MAGM_RESP_TIME = ?2",
-                 {atcId, stamp})
-            .value(0) == QLatin1String("0"))
-        db.Query("INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, MAGM_RESP_TIME, THRESHOLD, ONLINE_STATUS, MEMORY) "
-                 "VALUES (?1, ?2, 0, 0, 'N')",
-                 {atcId, stamp});
-    const QByteArray sql =
-        QStringLiteral("UPDATE OVD_MAGM_HIST_INFO SET %1 = ?3 WHERE ATC_ID = ?1 AND MAGM_RESP_TIME = ?2")
-            .arg(QString::fromLatin1(column))
-            .toUtf8();
-    db.Query(sql.constData(), {atcId, stamp, value});
+void Reply(TDb& db, const QString& atcId, const char* column, const QVariant& value) {
+    const QString stamp = NextStamp(
+        db, QStringLiteral("SELECT MAX(MAGM_RESP_TIME) FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ?"),
+        atcId);
+    const QStringList fields = {QStringLiteral("THRESHOLD"), QStringLiteral("ONLINE_STATUS"),
+                                QStringLiteral("MEMORY"), QStringLiteral("ECHO")};
+    // Each field with whether it is NULL, so a NULL stays NULL.
+    QStringList select;
+    for (const QString& f : fields)
+        select << f << QStringLiteral("CASE WHEN %1 IS NULL THEN 1 ELSE 0 END").arg(f);
+    const QList<QStringList> newest =
+        db.Rows(QStringLiteral("SELECT %1 FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ? ORDER BY "
+                               "MAGM_RESP_TIME DESC LIMIT 1")
+                    .arg(select.join(QStringLiteral(", "))),
+                {atcId});
+    QVariantList row = {atcId, stamp};
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i] == QLatin1String(column))
+            row << value;
+        else if (newest.isEmpty())
+            row << (fields[i] == QLatin1String("MEMORY") ? QVariant(QStringLiteral("N"))
+                    : fields[i] == QLatin1String("ECHO") ? QVariant()
+                                                         : QVariant(0));
+        else if (newest[0].value(2 * i + 1) == QLatin1String("1"))
+            row << QVariant();
+        else
+            row << newest[0].value(2 * i);
+    }
+    db.Query(
+        QStringLiteral(
+            "INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, MAGM_RESP_TIME, THRESHOLD, ONLINE_STATUS, "
+            "MEMORY, ECHO) VALUES (?, ?, ?, ?, ?, ?)"),
+        row);
 }
 
 QString SecondsSinceLoss(TDb& db, const QString& atcId) {
-    const QStringList row = db.Query(
-        "SELECT CASE WHEN COM_ERR_STAT = '1' THEN '0' ELSE STAT_TIME END FROM EQUP_STAT_HIST_NEW_INFO "
-        "WHERE ATC_ID = ?1",
-        {atcId});
-    if (row.isEmpty() || row[0] == QLatin1String("0")) return QStringLiteral("0");
-    const QDateTime since = QDateTime::fromString(row[0], QString::fromLatin1(kStampFormat));
+    const QList<QStringList> row =
+        db.Rows(QStringLiteral(
+                    "SELECT COM_ERR_STAT, STAT_TIME FROM EQUP_STAT_HIST_NEW_INFO WHERE ATC_ID = ?"),
+                {atcId});
+    if (row.isEmpty() || row[0].value(0) == QLatin1String("1")) return QStringLiteral("0");
+    const QDateTime since =
+        QDateTime::fromString(row[0].value(1), QString::fromLatin1(kStampFormat));
     return since.isValid() ? QString::number(qMax<qint64>(0, since.secsTo(QDateTime::currentDateTime())))
                            : QStringLiteral("0");
 }
 
 // The traffic of the last hour, per detector lane, every five minutes.
 void AccumulatedTraffic(TDb& db, const QString& atcId) {
-    const QStringList lanes = db.Query("SELECT LANE_NUM FROM OVD_INFO WHERE ATC_ID = ?1 ORDER BY LANE_NUM", {atcId});
+    const QStringList lanes =
+        db.Query(QStringLiteral("SELECT LANE_NUM FROM OVD_INFO WHERE ATC_ID = ? ORDER BY LANE_NUM"),
+                 {atcId});
     QDateTime t = QDateTime::currentDateTime();
     t = t.addSecs(-(t.time().minute() % 5) * 60 - t.time().second());
     for (int step = 12; step >= 1; --step) {
         const QString stamp = t.addSecs(-step * 300).toString(QString::fromLatin1(kStampFormat));
         for (const QString& lane : lanes) {
             const int n = lane.toInt() * 7 + step * 3;
-            db.Query("DELETE FROM ACCU_TRAF_INFO WHERE ATC_ID = ?1 AND LANE_NUM = CAST(?2 AS INTEGER) AND DETC_TIME = ?3",
-                     {atcId, lane, stamp});
-            db.Query("INSERT INTO ACCU_TRAF_INFO (ATC_ID, LANE_NUM, DETC_TIME, SPED, TRAF, OCCU_RATE, USED_STAT) "
-                     "VALUES (?1, CAST(?2 AS INTEGER), ?3, CAST(?4 AS REAL), CAST(?5 AS INTEGER), CAST(?6 AS REAL), 0)",
-                     {atcId, lane, stamp, QString::number(55 + n % 40), QString::number(8 + n % 25),
-                      QString::number(4 + (n % 30) / 2.0)});
+            db.Query(QStringLiteral("DELETE FROM ACCU_TRAF_INFO WHERE ATC_ID = ? AND LANE_NUM = ? "
+                                    "AND DETC_TIME = ?"),
+                     {atcId, lane.toInt(), stamp});
+            db.Query(
+                QStringLiteral("INSERT INTO ACCU_TRAF_INFO (ATC_ID, LANE_NUM, DETC_TIME, SPED, "
+                               "TRAF, OCCU_RATE, "
+                               "USED_STAT) VALUES (?, ?, ?, ?, ?, ?, 0)"),
+                {atcId, lane.toInt(), stamp, double(55 + n % 40), 8 + n % 25, 4 + (n % 30) / 2.0});
         }
     }
 }
@@ -232,10 +258,10 @@ void WriteDemoAnswers(const QString& databasePath, const QByteArray& frame) {
                 Upload(db, atcId, index);
                 break;
             case opThreshold:
-                Reply(db, atcId, "THRESHOLD", QString::number(index));
+                Reply(db, atcId, "THRESHOLD", index);
                 break;
             case opLeapTime:
-                Reply(db, atcId, "ONLINE_STATUS", SecondsSinceLoss(db, atcId));
+                Reply(db, atcId, "ONLINE_STATUS", SecondsSinceLoss(db, atcId).toLongLong());
                 break;
             case opMemChk:
                 Reply(db, atcId, "MEMORY", QStringLiteral("N"));
@@ -244,8 +270,11 @@ void WriteDemoAnswers(const QString& databasePath, const QByteArray& frame) {
                 Reply(db, atcId, "ECHO", EchoText(frame));
                 break;
             case opVersion:
-                db.Query("UPDATE ATC_INFO SET ATC_VER = 'V2.1', ATC_CRTE_DATE = '20190315' WHERE ATC_ID = ?1",
-                         {atcId});
+                db.Query(
+                    QStringLiteral(
+                        "UPDATE ATC_INFO SET ATC_VER = 'V2.1', ATC_CRTE_DATE = '20190315' WHERE "
+                        "ATC_ID = ?"),
+                    {atcId});
                 break;
             case opAccuTraf:
                 AccumulatedTraffic(db, atcId);

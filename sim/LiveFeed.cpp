@@ -1,12 +1,13 @@
 #include "LiveFeed.h"
 
-#include <sqlite3.h>
-
-#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 #include <QVector>
 #include <algorithm>
 #include <stdexcept>
+
+#include "SimDb.h"
 
 namespace {
 const char* const kFlags[] = {"HRCL", "HPOS", "HROM", "HRAM", "SUMT", "SLPF",
@@ -17,70 +18,40 @@ struct TFeedError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// One prepared statement; its ? are bound in order of appearance.
 class TStatement {
 public:
-    TStatement(sqlite3* db, const QString& sql) : m_db(db) {
-        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &m_stmt, nullptr) != SQLITE_OK)
-            throw TFeedError(sqlite3_errmsg(db));
+    TStatement(const QSqlDatabase& db, const QString& sql) : m_query(db) {
+        if (!m_query.prepare(sql)) throw TFeedError(m_query.lastError().text().toStdString());
     }
-    ~TStatement() { sqlite3_finalize(m_stmt); }
-    TStatement(const TStatement&) = delete;
-    TStatement& operator=(const TStatement&) = delete;
 
-    TStatement& Bind(int i, const QString& v) {
-        const QByteArray b = v.toUtf8();
-        sqlite3_bind_text(m_stmt, i, b.constData(), b.size(), SQLITE_TRANSIENT);
+    TStatement& Bind(const QVariant& v) {
+        m_query.addBindValue(v);
         return *this;
     }
-    TStatement& Bind(int i, double v) {
-        sqlite3_bind_double(m_stmt, i, v);
-        return *this;
+    void Run() {
+        if (!m_query.exec()) throw TFeedError(m_query.lastError().text().toStdString());
     }
-    TStatement& Bind(int i, int v) {
-        sqlite3_bind_int(m_stmt, i, v);
-        return *this;
+    // After Run: true while there is a row to read.
+    bool Next() { return m_query.next(); }
+    // The rows it changed.
+    int Changed() {
+        Run();
+        return m_query.numRowsAffected();
     }
-    // true while there is a row.
-    bool Step() {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        throw TFeedError(sqlite3_errmsg(m_db));
-    }
-    // Runs to the end and gives the number of rows changed.
-    int Run() {
-        while (Step()) {
-        }
-        const int changed = sqlite3_changes(m_db);
-        sqlite3_reset(m_stmt);
-        return changed;
-    }
-    void Reset() { sqlite3_reset(m_stmt); }
-    QString Text(int i) const {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-        return p ? QString::fromUtf8(p) : QString();
-    }
-    bool IsNull(int i) const { return sqlite3_column_type(m_stmt, i) == SQLITE_NULL; }
-    double Double(int i) const { return sqlite3_column_double(m_stmt, i); }
+    QString Text(int i) const { return m_query.value(i).toString(); }
+    bool IsNull(int i) const { return m_query.value(i).isNull(); }
+    double Double(int i) const { return m_query.value(i).toDouble(); }
 
 private:
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
+    QSqlQuery m_query;
 };
 
-void Exec(sqlite3* db, const char* sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string message = error ? error : "SQL error";
-        sqlite3_free(error);
-        throw TFeedError(message);
-    }
-}
-
-QVector<QStringList> Keys(sqlite3* db, const QString& sql) {
+QVector<QStringList> Keys(const QSqlDatabase& db, const QString& sql) {
     QVector<QStringList> keys;
     TStatement s(db, sql);
-    while (s.Step()) keys.append({s.Text(0), s.Text(1)});
+    s.Run();
+    while (s.Next()) keys.append({s.Text(0), s.Text(1)});
     return keys;
 }
 
@@ -99,7 +70,7 @@ QString TrafficState(double speed) {
                          : QStringLiteral("3");
 }
 
-void FeedVds(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
+void FeedVds(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
     const auto keys = Keys(
         db,
         QStringLiteral(
@@ -108,39 +79,41 @@ void FeedVds(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& r
             "WHERE A.EQUP_TYPE = '2' AND A.OPER_STAT = 'Y' AND R.IOFL_TYPE IN ('1', '2')"));
     TStatement read(
         db, QStringLiteral(
-                "SELECT TRAF, SPED FROM ATC_NEW_TRAF_INFO WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
+                "SELECT TRAF, SPED FROM ATC_NEW_TRAF_INFO WHERE ATC_ID = ? AND IOFL_TYPE = ?"));
     TStatement update(
-        db,
-        QStringLiteral(
-            "UPDATE ATC_NEW_TRAF_INFO SET TYPE_TIME = ?3, TRAF = ?4, SPED = ?5, OCCU_RATE = ?6, "
-            "TRAF_STAT = ?7 WHERE ATC_ID = ?1 AND IOFL_TYPE = ?2"));
+        db, QStringLiteral("UPDATE ATC_NEW_TRAF_INFO SET TYPE_TIME = ?, TRAF = ?, SPED = ?, "
+                           "OCCU_RATE = ?, TRAF_STAT = ? WHERE ATC_ID = ? AND IOFL_TYPE = ?"));
     TStatement insert(
         db,
         QStringLiteral(
             "INSERT INTO ATC_NEW_TRAF_INFO (ATC_ID, IOFL_TYPE, TYPE_TIME, TRAF, SPED, OCCU_RATE, "
-            "TRAF_STAT) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+            "TRAF_STAT) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     for (const QStringList& k : keys) {
-        read.Bind(1, k[0]).Bind(2, k[1]);
+        read.Bind(k[0]).Bind(k[1]).Run();
         double traf = Between(r, 60, 180), sped = Between(r, 50, 100);
-        if (read.Step() && !read.IsNull(0) && !read.IsNull(1)) {
+        if (read.Next() && !read.IsNull(0) && !read.IsNull(1)) {
             traf = Walk(r, read.Double(0), 15, 0, 300);
             sped = Walk(r, read.Double(1), 8, 5, 120);
         }
-        read.Reset();
         const int trafInt = static_cast<int>(traf);
         const double speed = static_cast<int>(sped * 1000) / 1000.0;
         const double occupancy = std::clamp(trafInt / (speed / 10.0), 0.0, 100.0);
         const double occRounded = static_cast<int>(occupancy * 10) / 10.0;
-        for (TStatement* s : {&update, &insert}) {
-            s->Bind(1, k[0]).Bind(2, k[1]).Bind(3, now).Bind(4, trafInt).Bind(5, speed);
-            s->Bind(6, occRounded).Bind(7, TrafficState(speed));
-        }
-        if (update.Run() == 0) insert.Run();
+        update.Bind(now).Bind(trafInt).Bind(speed).Bind(occRounded).Bind(TrafficState(speed));
+        if (update.Bind(k[0]).Bind(k[1]).Changed() == 0)
+            insert.Bind(k[0])
+                .Bind(k[1])
+                .Bind(now)
+                .Bind(trafInt)
+                .Bind(speed)
+                .Bind(occRounded)
+                .Bind(TrafficState(speed))
+                .Run();
         ++round.trafficRows;
     }
 }
 
-void FeedCross(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
+void FeedCross(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
     const auto keys = Keys(
         db,
         QStringLiteral(
@@ -149,68 +122,69 @@ void FeedCross(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound&
             "WHERE A.EQUP_TYPE = '1' AND A.OPER_STAT = 'Y' AND R.CROS_DIR_TYPE IS NOT NULL"));
     TStatement read(
         db, QStringLiteral("SELECT SPED, LEFT_TRAF, STGH_TRAF, RIGH_TRAF FROM COSM_NEW_TRAF_INFO "
-                           "WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
-    TStatement update(db,
-                      QStringLiteral("UPDATE COSM_NEW_TRAF_INFO SET TYPE_TIME = ?3, SPED = ?4, "
-                                     "LEFT_TRAF = ?5, STGH_TRAF = ?6, "
-                                     "RIGH_TRAF = ?7 WHERE ATC_ID = ?1 AND CROS_DIR_TYPE = ?2"));
+                           "WHERE ATC_ID = ? AND CROS_DIR_TYPE = ?"));
+    TStatement update(db, QStringLiteral("UPDATE COSM_NEW_TRAF_INFO SET TYPE_TIME = ?, SPED = ?, "
+                                         "LEFT_TRAF = ?, STGH_TRAF = ?, RIGH_TRAF = ? "
+                                         "WHERE ATC_ID = ? AND CROS_DIR_TYPE = ?"));
     TStatement insert(
         db,
         QStringLiteral(
             "INSERT INTO COSM_NEW_TRAF_INFO (ATC_ID, CROS_DIR_TYPE, TYPE_TIME, SPED, LEFT_TRAF, "
-            "STGH_TRAF, RIGH_TRAF) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"));
+            "STGH_TRAF, RIGH_TRAF) VALUES (?, ?, ?, ?, ?, ?, ?)"));
     for (const QStringList& k : keys) {
-        read.Bind(1, k[0]).Bind(2, k[1]);
+        read.Bind(k[0]).Bind(k[1]).Run();
         double sped = Between(r, 20, 60), left = Between(r, 5, 40), straight = Between(r, 20, 120),
                right = Between(r, 5, 40);
-        if (read.Step() && !read.IsNull(0) && !read.IsNull(1) && !read.IsNull(2) &&
+        if (read.Next() && !read.IsNull(0) && !read.IsNull(1) && !read.IsNull(2) &&
             !read.IsNull(3)) {
             sped = Walk(r, read.Double(0), 5, 5, 80);
             left = Walk(r, read.Double(1), 5, 0, 100);
             straight = Walk(r, read.Double(2), 10, 0, 250);
             right = Walk(r, read.Double(3), 5, 0, 100);
         }
-        read.Reset();
-        for (TStatement* s : {&update, &insert}) {
-            s->Bind(1, k[0]).Bind(2, k[1]).Bind(3, now).Bind(4, static_cast<int>(sped * 10) / 10.0);
-            s->Bind(5, static_cast<int>(left)).Bind(6, static_cast<int>(straight));
-            s->Bind(7, static_cast<int>(right));
+        const QVariantList figures = {static_cast<int>(sped * 10) / 10.0, static_cast<int>(left),
+                                      static_cast<int>(straight), static_cast<int>(right)};
+        update.Bind(now);
+        for (const QVariant& f : figures) update.Bind(f);
+        if (update.Bind(k[0]).Bind(k[1]).Changed() == 0) {
+            insert.Bind(k[0]).Bind(k[1]).Bind(now);
+            for (const QVariant& f : figures) insert.Bind(f);
+            insert.Run();
         }
-        if (update.Run() == 0) insert.Run();
         ++round.crossRows;
     }
 }
 
-void FeedStatus(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
+void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
+                TFeedRound& round) {
     QStringList columns;
     for (const char* f : kFlags) columns << QLatin1String(f);
     QStringList controllers;
     {
         TStatement s(db, QStringLiteral("SELECT ATC_ID FROM ATC_INFO WHERE OPER_STAT = 'Y'"));
-        while (s.Step()) controllers << s.Text(0);
+        s.Run();
+        while (s.Next()) controllers << s.Text(0);
     }
-    TStatement read(db, QStringLiteral("SELECT %1 FROM EQUP_STAT_HIST_NEW_INFO WHERE ATC_ID = ?1")
+    TStatement read(db, QStringLiteral("SELECT %1 FROM EQUP_STAT_HIST_NEW_INFO WHERE ATC_ID = ?")
                             .arg(columns.join(QStringLiteral(", "))));
     QStringList sets, marks;
     for (int i = 0; i < kFlagCount; ++i) {
-        sets << QStringLiteral("%1 = ?%2").arg(columns[i]).arg(i + 3);
-        marks << QStringLiteral("?%1").arg(i + 3);
+        sets << QStringLiteral("%1 = ?").arg(columns[i]);
+        marks << QStringLiteral("?");
     }
     TStatement update(
-        db,
-        QStringLiteral("UPDATE EQUP_STAT_HIST_NEW_INFO SET STAT_TIME = ?2, %1 WHERE ATC_ID = ?1")
-            .arg(sets.join(", ")));
+        db, QStringLiteral("UPDATE EQUP_STAT_HIST_NEW_INFO SET STAT_TIME = ?, %1 WHERE ATC_ID = ?")
+                .arg(sets.join(", ")));
     TStatement insert(
         db, QStringLiteral(
-                "INSERT INTO EQUP_STAT_HIST_NEW_INFO (ATC_ID, STAT_TIME, %1) VALUES (?1, ?2, %2)")
+                "INSERT INTO EQUP_STAT_HIST_NEW_INFO (ATC_ID, STAT_TIME, %1) VALUES (?, ?, %2)")
                 .arg(columns.join(", "), marks.join(", ")));
     for (const QString& atc : controllers) {
         QStringList flags;
-        read.Bind(1, atc);
-        const bool known = read.Step();
+        read.Bind(atc).Run();
+        const bool known = read.Next();
         for (int i = 0; i < kFlagCount; ++i)
             flags << (known && !read.IsNull(i) ? read.Text(i) : QStringLiteral("1"));
-        read.Reset();
         // Faults come now and then and clear again after a few rounds.
         for (QString& f : flags) {
             if (f != QLatin1String("1") && r.bounded(4) == 0) {
@@ -225,11 +199,13 @@ void FeedStatus(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound
                 ++round.flagsChanged;
             }
         }
-        for (TStatement* s : {&update, &insert}) {
-            s->Bind(1, atc).Bind(2, now);
-            for (int i = 0; i < kFlagCount; ++i) s->Bind(i + 3, flags[i]);
+        update.Bind(now);
+        for (const QString& f : flags) update.Bind(f);
+        if (update.Bind(atc).Changed() == 0) {
+            insert.Bind(atc).Bind(now);
+            for (const QString& f : flags) insert.Bind(f);
+            insert.Run();
         }
-        if (update.Run() == 0) insert.Run();
         ++round.statusRows;
     }
 }
@@ -237,36 +213,27 @@ void FeedStatus(sqlite3* db, QRandomGenerator& r, const QString& now, TFeedRound
 
 QString FeedOnce(const QString& databasePath, QRandomGenerator& random, const QDateTime& now,
                  TFeedRound* round) {
-    if (!QFileInfo(databasePath).isFile())
-        return QStringLiteral("no database file at %1").arg(databasePath);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
-        SQLITE_OK) {
-        const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : "cannot open");
-        sqlite3_close(db);
-        return message;
-    }
     // The programs read while the feed writes; both sides wait for each other a little.
-    sqlite3_busy_timeout(db, 5000);
+    TSimDb db(databasePath, 5000);
+    if (!db.Ok()) return db.Error();
     const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     TFeedRound counts;
     QString message;
     try {
-        Exec(db, "BEGIN IMMEDIATE");
+        if (!db.BeginWrite()) throw TFeedError(db.Db().lastError().text().toStdString());
         try {
-            FeedVds(db, random, stamp, counts);
-            FeedCross(db, random, stamp, counts);
-            FeedStatus(db, random, stamp, counts);
-            Exec(db, "COMMIT");
+            FeedVds(db.Db(), random, stamp, counts);
+            FeedCross(db.Db(), random, stamp, counts);
+            FeedStatus(db.Db(), random, stamp, counts);
+            if (!db.Commit()) throw TFeedError(db.Db().lastError().text().toStdString());
         } catch (...) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            db.Rollback();
             throw;
         }
     } catch (const std::exception& e) {
         message = QString::fromUtf8(e.what());
         counts = TFeedRound();
     }
-    sqlite3_close(db);
     if (round) *round = counts;
     return message;
 }

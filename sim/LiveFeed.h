@@ -3,7 +3,7 @@
 // directions and approaches, and a fresh equipment-status report per controller in which a flag
 // now and then goes faulty and later recovers. Rows are updated in place, or added where a
 // controller has none yet, so each key keeps exactly one newest row. Any thread; each call opens
-// and closes its own read-write handle.
+// and closes its own read-write connection (SimDb.h: an SQLite file, or a database on the server).
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -17,6 +17,6 @@ struct TFeedRound {
 };
 
 // Returns an empty text on success, else why the round was not written (nothing is then changed).
-// An absent file is an error: the feed never creates a database.
+// An absent database is an error: the feed never creates one.
 QString FeedOnce(const QString& databasePath, QRandomGenerator& random, const QDateTime& now,
                  TFeedRound* round = nullptr);

@@ -5,18 +5,19 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 
 #include "DemoAnswers.h"
+#include "SimDb.h"
 #include "StandInServer.h"
+#include "ToolCommandLine.h"
 
 namespace {
 
 int Fail(const QString& message) {
     std::fprintf(stderr, "vds-commsim: %s\n", qPrintable(message));
-    return 2;
+    return 1;
 }
 
 }  // namespace
@@ -24,14 +25,16 @@ int Fail(const QString& message) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Stand-in communication server"));
-    parser.addHelpOption();
+    SetUpToolCommandLine(parser, QStringLiteral("Stand-in communication server"));
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("TCP port on 127.0.0.1 (default 3500)."),
                                         QStringLiteral("N"), QStringLiteral("3500"));
-    const QCommandLineOption dbOption(QStringLiteral("db"),
-                                      QStringLiteral("SQLite database the programs read."),
-                                      QStringLiteral("PATH"));
+    const QCommandLineOption dbOption(
+        QStringLiteral("db"),
+        QStringLiteral("Database the programs read: an SQLite file, "
+                       "or with VDS_DB_DRIVER=QPSQL a database on the "
+                       "server libpq's environment names."),
+        QStringLiteral("PATH"));
     const QCommandLineOption demoOption(
         QStringLiteral("demo"), QStringLiteral("Write controllers' answers into the database."));
     const QCommandLineOption statusOption(
@@ -39,16 +42,18 @@ int main(int argc, char** argv) {
         QStringLiteral("Status (up to 12 characters) answered for an opcode; repeatable."),
         QStringLiteral("OPCODE=TEXT"));
     parser.addOptions({portOption, dbOption, demoOption, statusOption});
-    parser.process(app);
+    if (const auto rc = ParseToolCommandLine(parser, app.arguments())) return *rc;
+    if (!parser.positionalArguments().isEmpty())
+        return ToolUsageError(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
 
     bool ok = false;
     const int port = parser.value(portOption).toInt(&ok);
-    if (!ok || port < 0 || port > 65535) return Fail(QStringLiteral("bad --port"));
+    if (!ok || port < 0 || port > 65535) return ToolUsageError(QStringLiteral("bad --port"));
     const QString db = parser.value(dbOption);
     const bool demo = parser.isSet(demoOption);
-    if (demo && db.isEmpty()) return Fail(QStringLiteral("--demo needs --db"));
-    if (!db.isEmpty() && !QFileInfo(db).isFile())
-        return Fail(QStringLiteral("no database file: %1").arg(db));
+    if (demo && db.isEmpty()) return ToolUsageError(QStringLiteral("--demo needs --db"));
+    if (!db.isEmpty() && !MissingDatabase(db).isEmpty()) return ToolUsageError(MissingDatabase(db));
 
     TStandInServer server;
     for (const QString& spec : parser.values(statusOption)) {
@@ -56,7 +61,7 @@ int main(int argc, char** argv) {
         const int opcode = eq > 0 ? spec.left(eq).toInt(&ok) : -1;
         const QByteArray text = spec.mid(eq + 1).toLatin1();
         if (eq <= 0 || !ok || opcode < 0 || opcode > 255 || text.size() > 12)
-            return Fail(QStringLiteral("bad --status %1").arg(spec));
+            return ToolUsageError(QStringLiteral("bad --status %1").arg(spec));
         server.SetStatus(opcode, text);
     }
     server.OnFrame = [demo, db](const TReceivedFrame& request, bool accepted) {

@@ -7,36 +7,36 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QRandomGenerator>
-#include <QStringList>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
-namespace {
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: vds-livefeed --db PATH [--interval-ms N]   (N > 0, default 3000)\n");
-    return 2;
-}
-}  // namespace
+#include "ToolCommandLine.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    QString db;
-    int intervalMs = 3000;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--db") && i + 1 < args.size()) {
-            db = args[++i];
-        } else if (args[i] == QLatin1String("--interval-ms") && i + 1 < args.size()) {
-            bool ok = false;
-            intervalMs = args[++i].toInt(&ok);
-            if (!ok || intervalMs <= 0) return Usage();
-        } else {
-            return Usage();
-        }
-    }
-    if (db.isEmpty()) return Usage();
+    QCommandLineParser parser;
+    SetUpToolCommandLine(parser,
+                         QStringLiteral("Writes new newest-traffic and status rows into the demo "
+                                        "database, one round every interval, until killed."));
+    const QCommandLineOption dbOption(QStringLiteral("db"),
+                                      QStringLiteral("The SQLite database to write."),
+                                      QStringLiteral("PATH"));
+    const QCommandLineOption intervalOption(
+        QStringLiteral("interval-ms"),
+        QStringLiteral("Milliseconds between rounds (default 3000)."), QStringLiteral("N"),
+        QStringLiteral("3000"));
+    parser.addOptions({dbOption, intervalOption});
+    if (const auto rc = ParseToolCommandLine(parser, app.arguments())) return *rc;
+    if (!parser.positionalArguments().isEmpty())
+        return ToolUsageError(
+            QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
+    const QString db = parser.value(dbOption);
+    if (db.isEmpty()) return ToolUsageError(QStringLiteral("needs --db"));
+    bool ok = false;
+    const int intervalMs = parser.value(intervalOption).toInt(&ok);
+    if (!ok || intervalMs <= 0)
+        return ToolUsageError(QStringLiteral("--interval-ms needs a number above 0"));
 
     QRandomGenerator random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
     for (;;) {

@@ -1,18 +1,239 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <atomic>
+
+#include "Db.h"
 #include "SqlScript.h"
 
 QString SourcePath(const QString& relative) {
     return QStringLiteral(VDS_SOURCE_DIR) + QLatin1Char('/') + relative;
 }
 
-TTempDatabase::TTempDatabase() {
-    m_path = m_dir.filePath(QStringLiteral("test.db"));
-    const QString error = RunSqlFile(m_path, SourcePath(QStringLiteral("db/schema.sql")));
-    if (!error.isEmpty()) qFatal("schema: %s", qPrintable(error));
+bool OnServer() {
+    const QString driver = TSQLConnection::DriverName();
+    if (driver == QLatin1String("QSQLITE")) return false;
+    if (driver != QLatin1String("QPSQL"))
+        qFatal("no test database for the driver %s", qPrintable(driver));
+    return true;
 }
 
-QString TTempDatabase::Exec(const QString& sql) const { return RunSqlScript(m_path, sql); }
+QString OnDriver(const QString& embedded, const QString& server) {
+    return OnServer() ? server : embedded;
+}
+
+TDriverScope::TDriverScope(const char* driver) : m_previous(qgetenv("VDS_DB_DRIVER")) {
+    qputenv("VDS_DB_DRIVER", driver);
+}
+
+TDriverScope::~TDriverScope() {
+    qputenv("VDS_DB_DRIVER", m_previous);
+}
+
+QString TestUser() {
+    return QStringLiteral("u");
+}
+QString TestPassword() {
+    return QStringLiteral("p");
+}
+
+// ---- the test process's server -------------------------------------------------------------
+
+namespace {
+const QString kTemplate = QStringLiteral("vds_template");
+
+QString Quoted(const QString& name) {
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+// A cluster of this process alone, so that a test may stop and start its server.
+class TTestServer {
+public:
+    static TTestServer& Get() {
+        static TTestServer* server = new TTestServer;
+        s_started = server;
+        return *server;
+    }
+    static TTestServer* IfStarted() { return s_started; }
+
+    // Runs statements as the superuser, through psql: Qt's driver reports only the first of
+    // several statements. An empty text on success, else the server's message.
+    QString Exec(const QString& database, const QString& sql) const {
+        QProcess p;
+        p.setProcessEnvironment(Environment());
+        p.start(QStringLiteral("psql"),
+                {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"),
+                 QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-d"), database});
+        p.write(sql.toUtf8());
+        p.closeWriteChannel();
+        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0) {
+            const QString error = QString::fromUtf8(p.readAllStandardError()).trimmed();
+            return error.isEmpty() ? QStringLiteral("psql failed") : error;
+        }
+        return {};
+    }
+
+    // Runs a program with the superuser's libpq environment; fails the process when it fails.
+    void Run(const QString& program, const QStringList& arguments) const {
+        QProcess p;
+        p.setProcessEnvironment(Environment());
+        p.start(program, arguments);
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0)
+            qFatal("%s %s failed: %s%s", qPrintable(program), qPrintable(arguments.join(' ')),
+                   p.readAllStandardOutput().constData(), p.readAllStandardError().constData());
+    }
+
+    void Halt() {
+        if (m_halted) return;
+        Script(QStringLiteral("halt"));
+        m_halted = true;
+    }
+    void Resume() {
+        if (!m_halted) return;
+        Script(QStringLiteral("resume"));
+        m_halted = false;
+    }
+    void Stop() { Script(QStringLiteral("stop")); }
+
+    void ExportSuperuser() const {
+        qputenv("PGUSER", m_user.toUtf8());
+        qputenv("PGPASSWORD", m_password.toUtf8());
+    }
+
+    void AddOperator(const QString& user, const QString& password) {
+        if (m_operators.contains(user)) return;
+        Run(QStringLiteral("psql"),
+            {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-d"),
+             QStringLiteral("postgres"), QStringLiteral("-v"), QStringLiteral("name=") + user,
+             QStringLiteral("-v"), QStringLiteral("password=") + password, QStringLiteral("-f"),
+             SourcePath(QStringLiteral("db/postgres/add-operator.sql"))});
+        m_operators.insert(user);
+    }
+
+private:
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("PGUSER"), m_user);
+        env.insert(QStringLiteral("PGPASSWORD"), m_password);
+        env.insert(QStringLiteral("PGOPTIONS"), QStringLiteral("-c client_min_messages=warning"));
+        return env;
+    }
+
+    TTestServer() {
+        QString root = qEnvironmentVariable("VDS_PG_ROOT");
+        if (root.isEmpty()) root = QDir::tempPath() + QStringLiteral("/vds-pg-adhoc");
+        m_dir = QStringLiteral("%1/%2-%3")
+                    .arg(root, QCoreApplication::applicationName())
+                    .arg(QCoreApplication::applicationPid());
+        Script(QStringLiteral("start"));
+        QFile env(m_dir + QStringLiteral("/env"));
+        if (!env.open(QIODevice::ReadOnly)) qFatal("no %s", qPrintable(env.fileName()));
+        for (const QByteArray& line : env.readAll().split('\n')) {
+            const int eq = line.indexOf('=');
+            if (eq < 0) continue;
+            const QByteArray key = line.left(eq), value = line.mid(eq + 1);
+            // The server as a site names it to the programs; the superuser stays with the tests.
+            if (key == "PGHOST" || key == "PGPORT") qputenv(key.constData(), value);
+            if (key == "PGUSER") m_user = QString::fromUtf8(value);
+            if (key == "PGPASSWORD") m_password = QString::fromUtf8(value);
+        }
+        Run(SourcePath(QStringLiteral("db/postgres/setup.sh")), {kTemplate});
+        AddOperator(TestUser(), TestPassword());
+    }
+
+    void Script(const QString& command) const {
+        QProcess p;
+        p.start(QStringLiteral("bash"),
+                {SourcePath(QStringLiteral("scripts/pg-cluster.sh")), command, m_dir});
+        if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit ||
+            p.exitCode() != 0)
+            qFatal("the test's PostgreSQL cluster (%s %s): %s", qPrintable(command),
+                   qPrintable(m_dir), p.readAllStandardError().constData());
+    }
+
+    static inline TTestServer* s_started = nullptr;
+    QString m_dir;
+    QString m_user;
+    QString m_password;
+    QSet<QString> m_operators;
+    bool m_halted = false;
+};
+
+QString ReadFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    return QString::fromUtf8(f.readAll());
+}
+}  // namespace
+
+void StopTestServer() {
+    if (TTestServer* server = TTestServer::IfStarted()) server->Stop();
+}
+
+void AddOperatorAccount(const QString& user, const QString& password) {
+    if (OnServer()) TTestServer::Get().AddOperator(user, password);
+}
+
+void UseWriterAccount() {
+    if (OnServer()) TTestServer::Get().ExportSuperuser();
+}
+
+// ---- test databases ------------------------------------------------------------------------
+
+namespace {
+std::atomic<int> g_databases{0};
+}  // namespace
+
+TTempDatabase::TTempDatabase() : m_onServer(OnServer()) {
+    Create(m_onServer ? QStringLiteral("vds_test_%1").arg(++g_databases)
+                      : QStringLiteral("test.db"));
+}
+
+TTempDatabase::TTempDatabase(const QString& name) : m_onServer(OnServer()) {
+    Create(name);
+}
+
+void TTempDatabase::Create(const QString& name) {
+    if (!m_onServer) {
+        m_path = m_dir.filePath(name);
+        const QString error = RunSqlFile(m_path, SourcePath(QStringLiteral("db/schema.sql")));
+        if (!error.isEmpty()) qFatal("schema: %s", qPrintable(error));
+        return;
+    }
+    TTestServer& server = TTestServer::Get();
+    server.Resume();
+    m_path = name;
+    // The template holds the tables and functions; grants on the database itself are not copied.
+    QString error =
+        server.Exec(QStringLiteral("postgres"),
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Quoted(name)));
+    if (error.isEmpty())
+        error = server.Exec(
+            QStringLiteral("postgres"),
+            QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(Quoted(name), kTemplate));
+    if (error.isEmpty())
+        error = server.Exec(name, ReadFile(SourcePath(QStringLiteral("db/postgres/grants.sql"))));
+    if (!error.isEmpty()) qFatal("database %s: %s", qPrintable(name), qPrintable(error));
+}
+
+TTempDatabase::~TTempDatabase() {
+    BringBack();
+    if (m_onServer)
+        TTestServer::Get().Exec(
+            QStringLiteral("postgres"),
+            QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Quoted(m_path)));
+}
+
+QString TTempDatabase::Exec(const QString& sql) const {
+    return m_onServer ? TTestServer::Get().Exec(m_path, sql) : RunSqlScript(m_path, sql);
+}
 
 void TTempDatabase::Load(const QString& sql) const {
     const QString error = Exec(sql);
@@ -20,13 +241,40 @@ void TTempDatabase::Load(const QString& sql) const {
 }
 
 void TTempDatabase::Empty() const {
-    Load(QStringLiteral(
-        "DELETE FROM AXLE_INFO; DELETE FROM ROAD_LINK_INFO; DELETE FROM SPOT_INFO;"
-        "DELETE FROM ATC_INFO; DELETE FROM OVD_INFO; DELETE FROM RESR_SPOT_INFO;"
-        "DELETE FROM RESR_SPOT_CONF_INFO; DELETE FROM BASE_CODE_INFO; DELETE FROM ATC_NEW_TRAF_INFO;"
-        "DELETE FROM COSM_NEW_TRAF_INFO; DELETE FROM EQUP_STAT_HIST_NEW_INFO;"
-        "DELETE FROM ATC_PARA_HIST_INFO; DELETE FROM OVD_MAGM_HIST_INFO; DELETE FROM ACCU_TRAF_INFO;"));
+    Load(
+        QStringLiteral("DELETE FROM AXLE_INFO; DELETE FROM ROAD_LINK_INFO; DELETE FROM SPOT_INFO;"
+                       "DELETE FROM ATC_INFO; DELETE FROM OVD_INFO; DELETE FROM RESR_SPOT_INFO;"
+                       "DELETE FROM RESR_SPOT_CONF_INFO; DELETE FROM BASE_CODE_INFO; DELETE FROM "
+                       "ATC_NEW_TRAF_INFO;"
+                       "DELETE FROM COSM_NEW_TRAF_INFO; DELETE FROM EQUP_STAT_HIST_NEW_INFO;"
+                       "DELETE FROM ATC_PARA_HIST_INFO; DELETE FROM OVD_MAGM_HIST_INFO; DELETE "
+                       "FROM ACCU_TRAF_INFO;"));
 }
+
+void TTempDatabase::TakeAway() {
+    if (m_onServer)
+        TTestServer::Get().Halt();
+    else if (QFile::exists(m_path))
+        QFile::rename(m_path, m_path + QStringLiteral(".away"));
+}
+
+void TTempDatabase::BringBack() {
+    if (m_onServer)
+        TTestServer::Get().Resume();
+    else if (QFile::exists(m_path + QStringLiteral(".away")))
+        QFile::rename(m_path + QStringLiteral(".away"), m_path);
+}
+
+TUnreachableDatabase::TUnreachableDatabase()
+    : m_variable(OnServer() ? "PGHOST" : "VDS_DB_DIR"), m_previous(qgetenv(m_variable)) {
+    qputenv(m_variable, m_nowhere.path().toUtf8());
+}
+
+TUnreachableDatabase::~TUnreachableDatabase() {
+    qputenv(m_variable, m_previous);
+}
+
+// ---- recorders -----------------------------------------------------------------------------
 
 TMessageRecorder::TMessageRecorder() {
     m_previous = SetMessageHook([this](const QString& text) {
@@ -35,10 +283,14 @@ TMessageRecorder::TMessageRecorder() {
     });
 }
 
-TMessageRecorder::~TMessageRecorder() { SetMessageHook(m_previous); }
+TMessageRecorder::~TMessageRecorder() {
+    SetMessageHook(m_previous);
+}
 
 TSleepRecorder::TSleepRecorder() {
     m_previous = SetSleepHook([this](int ms) { waits.append(ms); });
 }
 
-TSleepRecorder::~TSleepRecorder() { SetSleepHook(m_previous); }
+TSleepRecorder::~TSleepRecorder() {
+    SetSleepHook(m_previous);
+}

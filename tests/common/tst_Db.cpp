@@ -160,6 +160,7 @@ private slots:
             QVERIFY2(e.Message().contains(QStringLiteral("NO_SUCH_COLUMN")), qPrintable(e.Message()));
         }
         QVERIFY(!ds.Active());
+        QVERIFY(!c.Connected());  // the next query logs on afresh
         ds.SetCommandText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));  // the next query can run
         ds.Open();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("AXLE_NAME")));
@@ -168,6 +169,22 @@ private slots:
         ds.SetCommandText(QStringLiteral("DELETE FROM AXLE_INFO"));
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Open());
         QVERIFY(!ds.Active());
+    }
+
+    void errorInAQueryScopeReleasesTheConnection() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        try {
+            TQueryCleanup cleanup(ds);
+            ds.SetCommandText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));
+            ds.Open();
+            ds.FieldByName(QStringLiteral("NO_SUCH_FIELD"));
+            QFAIL("a missing field must throw");
+        } catch (const EDatabaseError&) {
+        }
+        QVERIFY(!ds.Active());
+        QVERIFY(!c.Connected());
     }
 
     void emptyResultAndConversions() {
@@ -180,10 +197,16 @@ private slots:
         QCOMPARE(ds.RecordCount(), 0);
         QCOMPARE(ds.FieldByName(QStringLiteral("AXLE_ID")).AsString(), QString());
         ds.Close();
-        ds.SetCommandText(QStringLiteral("SELECT 'abc' V, NULL N, 35.0 F, -7 I"));
+        ds.SetCommandText(QStringLiteral("SELECT 'abc' V, NULL N, 35.0 F, -7 I, '' E, ' ' B"));
         ds.Open();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("V")).AsInteger());
         QCOMPARE(ds.FieldByName(QStringLiteral("N")).AsInteger(), 0);
+        // An empty text reads like NULL, as the centre's database stores it; a blank does not.
+        QCOMPARE(ds.FieldByName(QStringLiteral("E")).AsInteger(), 0);
+        QVERIFY(ds.FieldByName(QStringLiteral("E")).IsNull());
+        QVERIFY(ds.FieldByName(QStringLiteral("N")).IsNull());
+        QVERIFY(!ds.FieldByName(QStringLiteral("B")).IsNull());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("B")).AsInteger());
         QCOMPARE(ds.FieldByName(QStringLiteral("F")).AsString(), QStringLiteral("35"));
         QCOMPARE(ds.FieldByName(QStringLiteral("I")).AsInteger(), -7);
     }

@@ -23,6 +23,8 @@ private:
     QStringList Rows(const QString& sql) {
         TSQLConnection c;
         c.SetParam("Database", db->Path());
+        c.SetParam("User_Name", TestUser());
+        c.SetParam("Password", TestPassword());
         TSQLClientDataSet ds(&c);
         ds.SetCommandText(sql);
         ds.Open();
@@ -45,6 +47,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { UseWriterAccount(); }
     void init() {
         db = std::make_unique<TTempDatabase>();
         db->Load(

@@ -2,9 +2,7 @@
 // What the monitoring program's tests share: a fresh database reachable under the program's
 // fixed database name, a data module on it that counts its log-ons, and a small road network.
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTreeWidgetItemIterator>
 #include <memory>
 
@@ -53,14 +51,15 @@ INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES
  ('N','2024-05-02 10:15:00','1','1','1','1','1','1','1','0','1','1','1','1');
 )SQL";
 
-// A database file reachable as "kelnor" through VDS_DB_DIR, and the data module dmOracle on it.
+// The program's fixed database "kelnor" (a file found through VDS_DB_DIR, or the server's
+// database of that name), and the data module dmOracle on it.
 class TMonitorDb {
 public:
-    explicit TMonitorDb(const QString& fixture = QString::fromUtf8(kRoadNetwork)) {
+    explicit TMonitorDb(const QString& fixture = QString::fromUtf8(kRoadNetwork))
+        : db(QStringLiteral("kelnor")) {
         if (!fixture.isEmpty()) db.Load(fixture);
         m_previousDir = qgetenv("VDS_DB_DIR");
-        qputenv("VDS_DB_DIR", dir.path().toUtf8());
-        RestoreLink();
+        if (!OnServer()) qputenv("VDS_DB_DIR", QFileInfo(db.Path()).absolutePath().toUtf8());
         dm = std::make_unique<TdmOracle>();
         auto logOn = dm->vdsConnection.BeforeConnect;
         dm->vdsConnection.BeforeConnect = [this, logOn] {
@@ -71,18 +70,15 @@ public:
     }
     ~TMonitorDb() {
         dmOracle = nullptr;
+        dm.reset();
         qputenv("VDS_DB_DIR", m_previousDir);
     }
 
-    // The database as the programs see it vanishes, or comes back.
-    void RemoveLink() { QFile::remove(LinkPath()); }
-    void RestoreLink() {
-        if (!QFile::exists(LinkPath())) QFile::link(db.Path(), LinkPath());
-    }
-    QString LinkPath() const { return QDir(dir.path()).filePath(QStringLiteral("kelnor")); }
+    // The database as the programs see it vanishes (the server stops), or comes back.
+    void RemoveLink() { db.TakeAway(); }
+    void RestoreLink() { db.BringBack(); }
 
     TTempDatabase db;
-    QTemporaryDir dir;
     std::unique_ptr<TdmOracle> dm;
     int logOns = 0;
 
@@ -102,4 +98,75 @@ inline QStringList ChildTexts(PVirtualNode node) {
     QStringList texts;
     for (int i = 0; node && i < node->childCount(); ++i) texts << node->child(i)->text(0);
     return texts;
+}
+
+// The demo data set, as db/demo.sql holds it.
+inline QString DemoData() {
+    QFile file(SourcePath(QStringLiteral("db/demo.sql")));
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read db/demo.sql");
+    return QString::fromUtf8(file.readAll());
+}
+
+// Counts the log-ons of a connection into count, on top of what it runs already.
+inline void CountLogOns(TSQLConnection& connection, int& count) {
+    auto previous = connection.BeforeConnect;
+    connection.BeforeConnect = [&count, previous] {
+        ++count;
+        if (previous) previous();
+    };
+}
+
+// A fault of the database and its repair, as the failure cases name them: "unlink" takes the
+// database away, "link" brings it back, any other step is SQL run on it.
+inline void ApplyStep(TMonitorDb& fx, const QString& step) {
+    if (step == QLatin1String("unlink"))
+        fx.RemoveLink();
+    else if (step == QLatin1String("link"))
+        fx.RestoreLink();
+    else
+        fx.db.Load(step);
+}
+
+// count operating VDS stations 'S1'... at the survey point SA on 경부선's inflow link, each with
+// newest traffic and a status row; every second one has lost its communication.
+struct TManyStations {
+    QString sql;
+    QString idList;
+};
+inline TManyStations ManyStations(int count) {
+    QStringList atcs, ovds, traffic, status, ids;
+    for (int i = 1; i <= count; ++i) {
+        const QString id = QStringLiteral("'S%1'").arg(i);
+        ids << id;
+        atcs << QStringLiteral("(%1,%2,'2','Y','SA')").arg(id).arg(1000 + i);
+        ovds << QStringLiteral("(%1,%2,'L1',1,'Y')").arg(1000 + i).arg(id);
+        traffic << QStringLiteral("(%1,'1','2024-05-02 10:00:00',%2,50,1,'1')").arg(id).arg(i);
+        status << QStringLiteral("(%1,'x','1','1','1','1','1','1','1','1','1','1','1','%2')")
+                      .arg(id, i % 2 ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    return {QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, "
+                           "SET_SPOT_ID) VALUES ") +
+                atcs.join(',') +
+                QStringLiteral(";INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, "
+                               "OPER_STAT) VALUES ") +
+                ovds.join(',') + QStringLiteral(";INSERT INTO ATC_NEW_TRAF_INFO VALUES ") +
+                traffic.join(',') + QStringLiteral(";INSERT INTO EQUP_STAT_HIST_NEW_INFO VALUES ") +
+                status.join(',') + QStringLiteral(";"),
+            ids.join(',')};
+}
+
+// The failure cases of a query: the database gone, or table missing; columns fault, repair and
+// the message the box shows.
+inline void AddQueryFaults(const QString& table) {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("repair");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("database unreachable")
+        << "unlink"
+        << "link" << OnDriver("unable to open database file", "No such file or directory");
+    QTest::newRow("table missing")
+        << QStringLiteral("ALTER TABLE %1 RENAME TO GONE;").arg(table)
+        << QStringLiteral("ALTER TABLE GONE RENAME TO %1;").arg(table)
+        << OnDriver(QStringLiteral("no such table"),
+                    QStringLiteral("relation \"%1\" does not exist").arg(table.toLower()));
 }

@@ -1,33 +1,30 @@
 // The demo's live feed: what one round writes, and that the monitor window shows it.
 
 #include <QLabel>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QtTest>
 
+#include "Db.h"
 #include "Grid.h"
 #include "LiveFeed.h"
 #include "MonitorFixture.h"
 #include "TrafMonTextFrm.h"
 
 namespace {
-// Reads one column of a query on the test database as texts.
-QStringList Column(const QString& path, const QString& sql) {
+// Reads one column of a query on the test database as texts, as the programs read.
+QStringList Column(const QString& database, const QString& sql) {
     QStringList values;
-    {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("feedcheck"));
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            if (q.exec(sql))
-                while (q.next()) values << q.value(0).toString();
-            else
-                values << QStringLiteral("SQL error: ") + q.lastError().text();
-        }
+    TSQLConnection c;
+    c.SetParam(QStringLiteral("Database"), database);
+    c.SetParam(QStringLiteral("User_Name"), TestUser());
+    c.SetParam(QStringLiteral("Password"), TestPassword());
+    TSQLClientDataSet ds(&c);
+    try {
+        ds.SetCommandText(sql);
+        ds.Open();
+        for (; !ds.Eof(); ds.Next()) values << ds.FieldByName(ds.FieldNames().value(0)).AsString();
+    } catch (const EDatabaseError& e) {
+        values << QStringLiteral("SQL error: ") + e.Message();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("feedcheck"));
     return values;
 }
 
@@ -38,6 +35,8 @@ const QDateTime kSecond(QDate(2030, 1, 1), QTime(12, 0, 3));
 class tst_LiveFeed : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { UseWriterAccount(); }
+
     void roundAddsRowsWhereNoneAre() {
         TTempDatabase db;
         db.Load(QString::fromUtf8(kRoadNetwork));
@@ -108,7 +107,8 @@ private slots:
 
     void absentDatabaseIsNotCreated() {
         QTemporaryDir dir;
-        const QString path = QDir(dir.path()).filePath(QStringLiteral("kelnor"));
+        const QString path = OnDriver(QDir(dir.path()).filePath(QStringLiteral("kelnor")),
+                                      QStringLiteral("no_such_database"));
         QRandomGenerator random(1);
         QVERIFY(!FeedOnce(path, random, kFirst).isEmpty());
         QVERIFY(!QFile::exists(path));

@@ -14,6 +14,10 @@
 #include <QtTest>
 
 #include "ChildWin.h"
+#include "DebugFrm.h"
+#include "DevSearchFrm.h"
+#include "DevStsMonFrm.h"
+#include "GridProbe.h"
 #include "MonitorFixture.h"
 #include "Startup.h"
 #include "TrafMonTextFrm.h"
@@ -68,9 +72,7 @@ private slots:
 
     void startUpTouchesNoDatabase() {
         // No database anywhere: any log-on during start-up would show a box.
-        QTemporaryDir nowhere;
-        const QByteArray previousDir = qgetenv("VDS_DB_DIR");
-        qputenv("VDS_DB_DIR", nowhere.path().toUtf8());
+        TUnreachableDatabase nowhere;
         TMessageRecorder boxes;
         bool checked = false;
         QTimer::singleShot(0, [&] {
@@ -85,7 +87,6 @@ private slots:
             MainForm->FileExit1Execute();
         });
         QCOMPARE(RunTalvero(), 0);
-        qputenv("VDS_DB_DIR", previousDir);
         QVERIFY(checked);
         QCOMPARE(boxes.messages, QStringList());
         QVERIFY(MainForm == nullptr && dmOracle == nullptr);
@@ -196,17 +197,116 @@ private slots:
         QCOMPARE(form.statusBar()->currentMessage(), QStringLiteral("Tile Vertically"));
     }
 
-    void toolbarBeforeAnyMonitorWindowDoesNothing() {
+    void toolbarBeforeAnyMonitorWindowOnlySearches() {
         TMonitorDb fx;
         TMessageRecorder boxes;
         TMainForm form;
         ShowActive(form);
         const int topLevels = QApplication::topLevelWidgets().size();
-        for (const char* name : kToolButtons) QTest::mouseClick(Button(form, name), Qt::LeftButton);
+        QPointer<TfrmDevStsMon> status = frmDevStsMon;
+        for (const char* name : kToolButtons)
+            if (qstrcmp(name, "BitBtnDevSrch") != 0)
+                QTest::mouseClick(Button(form, name), Qt::LeftButton);
         QVERIFY(form.MdiArea()->subWindowList().isEmpty());
         QCOMPARE(QApplication::topLevelWidgets().size(), topLevels);
+        QCOMPARE(frmDevStsMon.data(), status.data());
+
+        QTest::mouseClick(Button(form, "BitBtnDevSrch"), Qt::LeftButton);
+        QPointer<TfrmDevSearch> search = frmDevSearch;
+        QVERIFY(search && search->isVisible() && search->isWindow());
+        QTest::mouseClick(Button(form, "BitBtnDevSrch"), Qt::LeftButton);
+        QVERIFY(frmDevSearch && frmDevSearch != search && search->isVisible());
+        QCOMPARE(QApplication::topLevelWidgets().size(), topLevels + 2);
+        QVERIFY(form.MdiArea()->subWindowList().isEmpty());
         QCOMPARE(boxes.messages, QStringList());
         QCOMPARE(fx.logOns, 0);
+        // Closing hides a search window; the application object frees it at exit.
+        search->close();
+        QVERIFY(search && !search->isVisible());
+        frmDevSearch->close();
+    }
+
+    void toolbarStatusButtonOpensAWindowForTheMonitorOpenedLast_data() {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("monitor's refresh running") << true;
+        QTest::newRow("monitor's refresh stopped: the window stays empty") << false;
+    }
+    void toolbarStatusButtonOpensAWindowForTheMonitorOpenedLast() {
+        QFETCH(bool, running);
+        TMonitorDb fx;
+        fx.db.Load(QString::fromUtf8(kNewestTraffic));
+        int logOns2 = 0;
+        CountLogOns(fx.dm->vdsConnection2, logOns2);
+        TMessageRecorder boxes;
+        TMainForm form;
+        ShowActive(form);
+        Action(form, "mnuTrafMonTxt")->trigger();
+        QPointer<TfrmTrafMonText> monitor = form.pTrafMonText;
+        auto* tree = monitor->findChild<TVirtualStringTree*>("ChkTree");
+        tree->SetCheckState(NodesNamed(tree, QStringLiteral("서울TG(0201)")).value(0),
+                            csCheckedNormal);
+        if (running) QTest::mouseClick(Button(form, "BitBtnStart"), Qt::LeftButton);
+
+        QTest::mouseClick(Button(form, "BitBtnDevSts"), Qt::LeftButton);
+        QPointer<TfrmDevStsMon> first = frmDevStsMon;
+        QVERIFY(first && first->isVisible() && first->isWindow());
+        QCOMPARE(first->MonitorMode(), 2);
+        QCOMPARE(first->MonitorList(), QStringLiteral("'A'"));
+        QCOMPARE(first->GetMonitorTimer(), running);
+        first->tmrMon->setInterval(20);
+        if (running) {
+            QTRY_COMPARE(FilledRows(first->findChild<TfpSpread*>("fpSpread1")).size(), 1);
+        } else {
+            QTest::qWait(100);
+            QCOMPARE(logOns2, 0);
+            QCOMPARE(RowsWithText(first->findChild<TfpSpread*>("fpSpread1")), 0);
+        }
+
+        // Every press opens another; neither is fed by the monitor's later ticks.
+        QTest::mouseClick(Button(form, "BitBtnDevSts"), Qt::LeftButton);
+        QPointer<TfrmDevStsMon> second = frmDevStsMon;
+        QVERIFY(second && second != first && first->isVisible());
+        QVERIFY(!monitor->OwnDevStsMon());
+        tree->SetCheckState(tree->topLevelItem(0), csCheckedNormal);
+        monitor->tmrQueryTimer();
+        QCOMPARE(first->MonitorList(), QStringLiteral("'A'"));
+        QCOMPARE(second->MonitorList(), QStringLiteral("'A'"));
+        monitor->btnStopClick();
+        first->SetMonitorTimer(false);
+        second->SetMonitorTimer(false);
+        QCOMPARE(boxes.messages, QStringList());
+    }
+
+    void closingTheMainWindowEndsTheProgramWithItsOtherWindowsOpen() {
+        TMonitorDb fx;
+        TMessageRecorder boxes;
+        QPointer<QWidget> status, search, debug;
+        bool ended = false;
+        QTimer::singleShot(0, [&] {
+            MainForm->mnuTrafMonTxtClick();
+            MainForm->pTrafMonText->tmrQuery->start();
+            MainForm->BitBtnDevStsClick();
+            status = frmDevStsMon;
+            MainForm->BitBtnDevSrchClick();
+            search = frmDevSearch;
+            frmDevSearch->SearchDevices();
+            debug = frmDebug();
+            QVERIFY(status && status->isVisible() && search && search->isVisible() && debug &&
+                    debug->isVisible());
+            MainForm->FileExit1Execute();
+        });
+        // Should the loop outlive its main window, end it from here and fail.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&] {
+            ended = true;
+            Application()->quit();
+        });
+        watchdog.start(5000);
+        QCOMPARE(RunTalvero(), 0);
+        QVERIFY(!ended);
+        QVERIFY(status.isNull() && search.isNull() && debug.isNull());
+        QCOMPARE(boxes.messages, QStringList());
     }
 
     void toolbarActsOnTheWindowOpenedLast() {
@@ -282,19 +382,36 @@ private slots:
         QCOMPARE(boxes.messages, QStringList());
     }
 
+    void monitorWindowThatCannotBuildItsTreeIsNotOpened_data() {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("database gone") << false;
+        QTest::newRow("fixed account refused") << true;
+    }
     void monitorWindowThatCannotBuildItsTreeIsNotOpened() {
+        QFETCH(bool, refused);
+        if (refused && !OnServer()) QSKIP("the embedded database has no accounts");
         TMonitorDb fx;
-        fx.RemoveLink();
+        if (refused)
+            fx.db.Load("ALTER ROLE kelnor PASSWORD 'changed';");
+        else
+            fx.RemoveLink();
         TMessageRecorder boxes;
         TMainForm form;
         ShowActive(form);
         // Queued, so that the failure reaches the application's handler as a menu command's would.
         QMetaObject::invokeMethod(Action(form, "mnuTrafMonTxt"), "trigger", Qt::QueuedConnection);
         QTRY_COMPARE(boxes.messages.size(), 1);
+        if (refused)
+            QVERIFY2(
+                boxes.messages[0].contains("password authentication failed for user \"kelnor\""),
+                qPrintable(boxes.messages[0]));
         QVERIFY(form.pTrafMonText.isNull());
         QVERIFY(form.MdiArea()->subWindowList().isEmpty());
         // Once the database is back, the menu command works.
-        fx.RestoreLink();
+        if (refused)
+            fx.db.Load("ALTER ROLE kelnor PASSWORD 'wubrix';");
+        else
+            fx.RestoreLink();
         Action(form, "mnuTrafMonTxt")->trigger();
         QVERIFY(form.pTrafMonText);
         QCOMPARE(boxes.messages.size(), 1);

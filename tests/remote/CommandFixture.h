@@ -2,14 +2,18 @@
 // What the command-window tests share: a fixture database, the data module and main window the
 // windows query through, and a stand-in communication server on a free port.
 
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
 #include "ControllerTree.h"
 #include "Link.h"
 #include "OracleDM.h"
 #include "StandInServer.h"
+#include "StatementTrace.h"
 #include "TestSupport.h"
+#include "UiHooks.h"
 #include "main.h"
 
 class TCommandFixture {
@@ -68,6 +72,53 @@ public:
     std::unique_ptr<TdmOracle> dm;
     TStandInServer server;
 };
+
+// Makes the commands' waits real but short (a fifth of their length), and notes what each wait
+// was asked for, whether one is running and how many have ended. Early in each wait something
+// is posted to the main thread, as a repaint would be, and duringWait runs, as an operator's
+// hand would.
+class TShortWaits {
+public:
+    TShortWaits() {
+        m_previous = SetSleepHook([this](int ms) {
+            waits.append(ms);
+            inside = true;
+            QObject context;
+            QTimer::singleShot(ms / 20, &context, [this] {
+                QMetaObject::invokeMethod(
+                    qApp, [] {}, Qt::QueuedConnection);
+                if (duringWait) duringWait();
+            });
+            BusyWait(ms / 5);
+            inside = false;
+            ++ended;
+        });
+    }
+    ~TShortWaits() { SetSleepHook(m_previous); }
+
+    QVector<int> waits;
+    bool inside = false;
+    int ended = 0;
+    std::function<void()> duringWait;
+
+private:
+    TSleepHook m_previous;
+};
+
+// What a test sees each time a message box opens: whether a wait is running, how many waits
+// have ended, how often a statement has run, and what a control shows.
+struct TBoxMoment {
+    bool inWait;
+    int waitsEnded;
+    int reads;
+    QString shown;
+};
+inline void NoteEachBox(TMessageRecorder& boxes, QList<TBoxMoment>& moments, const TShortWaits& waits,
+                        const TStatementTrace& trace, const QString& sql, std::function<QString()> shown) {
+    boxes.whileOpen = [&moments, &waits, &trace, sql, shown](const QString&) {
+        moments << TBoxMoment{waits.inside, waits.ended, trace.Count(sql), shown()};
+    };
+}
 
 // A fixture controller on one link of one axis, as the tree needs it.
 inline QString ControllerRows(const QString& atcId, int atcNum = 1, const QString& spot = QStringLiteral("S1")) {

@@ -8,6 +8,7 @@
 #include "ControllerTree.h"
 #include "DebugFrm.h"
 #include "OracleDM.h"
+#include "StatementTrace.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -96,6 +97,13 @@ private:
         // As an operator: a click on the node's check box.
         h.tree->scrollToItem(leaf);
         QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {}, h.tree->CheckBoxRect(leaf).center());
+    }
+    // The first leaf of controller atcId under a branch head.
+    static PVirtualNode Leaf(THost& h, PVirtualNode branchNode, const QString& atcId) {
+        for (PVirtualNode g = h.tree->GetFirstChild(branchNode); g; g = h.tree->GetNextSibling(g))
+            for (PVirtualNode n = h.tree->GetFirstChild(g); n; n = h.tree->GetNextSibling(n))
+                if (h.tree->GetNodeDataAs<data>(n)->strATC_ID == atcId) return n;
+        return nullptr;
     }
     QList<PVirtualNode> Ticked(THost& h) {
         QList<PVirtualNode> out;
@@ -271,11 +279,7 @@ private slots:
         QFETCH(QString, loops);
         THost h;
         h.ct.Build();
-        PVirtualNode branchNode = branch == 0 ? h.ct.pAxisBranch : h.ct.pResrBranch;
-        PVirtualNode leaf = nullptr;
-        for (PVirtualNode g = h.tree->GetFirstChild(branchNode); g && !leaf; g = h.tree->GetNextSibling(g))
-            for (PVirtualNode n = h.tree->GetFirstChild(g); n && !leaf; n = h.tree->GetNextSibling(n))
-                if (h.tree->GetNodeDataAs<data>(n)->strATC_ID == atcId) leaf = n;
+        PVirtualNode leaf = Leaf(h, branch == 0 ? h.ct.pAxisBranch : h.ct.pResrBranch, atcId);
         QVERIFY(leaf);
         h.ct.LeafTreeChecked(leaf);
         QCOMPARE(h.axis->text(), axis);
@@ -283,6 +287,25 @@ private slots:
         QCOMPARE(h.dir->text(), dir);
         QCOMPARE(h.loops->text(), loops);
         QVERIFY(!dmOracle->dsQuery.Active());
+    }
+
+    void detailQueriesRunInflowThenOutflow_data() {
+        QTest::addColumn<int>("branch");
+        QTest::newRow("axis branch") << 0;
+        QTest::newRow("group branch") << 1;
+    }
+    void detailQueriesRunInflowThenOutflow() {
+        QFETCH(int, branch);
+        THost h;
+        h.ct.Build();
+        PVirtualNode leaf = Leaf(h, branch == 0 ? h.ct.pAxisBranch : h.ct.pResrBranch, "0101");
+        QVERIFY(leaf);
+        dmOracle->vdsConnection.SetConnected(true);
+        TStatementTrace trace(dmOracle->vdsConnection);
+        QVERIFY(trace.Tracing());
+        h.ct.LeafTreeChecked(leaf);
+        QCOMPARE(trace.statements, QStringList({AxisAndCtlNoSql("0101"), OvdCountSql("0101", 1),
+                                                OvdCountSql("0101", 2), LoopDetCountSql("0101")}));
     }
 
     void noSelectionIsAnError() {
@@ -310,7 +333,8 @@ private slots:
         THost h;
         h.ct.Build();
         QCOMPARE(boxes.messages.size(), 1);
-        QVERIFY2(boxes.messages[0].contains("RESR_SPOT_CONF_INFO"), qPrintable(boxes.messages[0]));
+        QVERIFY2(boxes.messages[0].contains("RESR_SPOT_CONF_INFO", Qt::CaseInsensitive),
+                 qPrintable(boxes.messages[0]));
         QCOMPARE(Texts(h.tree, h.ct.pAxisBranch), QStringList({"강변북로", "경부선", "올림픽대로"}));
         QCOMPARE(h.tree->ChildCount(h.ct.pResrBranch), 1);  // the group added before the failure
         QVERIFY(!h.ct.pRootNode->isExpanded());
@@ -324,6 +348,8 @@ private slots:
     // ---- damaged stored values -----------------------------------------------------------
 
     void rowsWithANulAreSkippedAndNamedInOneMessage() {
+        if (OnServer())
+            QSKIP("the server's text holds neither a NUL byte nor bytes that are not UTF-8");
         TTempDatabase damaged;
         damaged.Load(QString::fromUtf8(kFixture) + QStringLiteral(R"SQL(
 INSERT INTO AXLE_INFO VALUES ('A9' || char(0) || 'x', '손상축');
@@ -367,6 +393,8 @@ INSERT INTO RESR_SPOT_INFO VALUES ('0', '기본', 'R3' || char(0), '손상군');
     }
 
     void idsThatAreNotUtf8ShowAsReplacementCharacters() {
+        if (OnServer())
+            QSKIP("the server's text holds neither a NUL byte nor bytes that are not UTF-8");
         TTempDatabase damaged;
         damaged.Load(QString::fromUtf8(kFixture) + QStringLiteral(R"SQL(
 INSERT INTO SPOT_INFO VALUES ('S6', '성수' || CAST(X'FF' AS TEXT), '서울');

@@ -7,6 +7,8 @@
 #include "CommandFixture.h"
 #include "Grid.h"
 #include "InfoReq.h"
+#include "MdiWindows.h"
+#include "RemoteCtrl.h"
 
 namespace {
 QString AccuRow(const char* id, int lane, const QString& time, double sped, int traf, double occu, int used = 0) {
@@ -204,6 +206,31 @@ private slots:
         QVERIFY(Cell(w.Grid(), 1, 5).isEmpty());
     }
 
+    void remoteCommandStartedBeforeTheRequestRunsAfterItsWaitAndRead() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmInfoReq w;
+        TfrmRemoteCtrl remote;
+        TCommandFixture::Select(w.Tree(), "0102");
+        TCommandFixture::Select(remote.Tree(), "0102");
+        QStringList gridAtBox;
+        QList<bool> inWaitAtBox;
+        boxes.whileOpen = [&](const QString&) {
+            gridAtBox << Cell(w.Grid(), 1, 5);
+            inWaitAtBox << waits.inside;
+        };
+        // Its routine is due 200 ms later, inside the request's 1 s (short) wait.
+        QTest::mouseClick(remote.findChild<QPushButton*>("btnSWReset"), Qt::LeftButton);
+        QTest::mouseClick(w.findChild<QPushButton*>("btnInfoReq"), Qt::LeftButton);
+        QCOMPARE(boxes.messages, QStringList({"축적 데이터 요청 success"}));
+        QCOMPARE(waits.waits, QVector<int>({5000}));
+        QCOMPARE(Cell(w.Grid(), 1, 5), QStringLiteral("35"));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), 2, 5000);
+        QCOMPARE(boxes.messages.last(), QStringLiteral("S/W RESET success"));
+        QCOMPARE(inWaitAtBox, QList<bool>({false, false}));
+        QCOMPARE(gridAtBox, QStringList({"", "35"}));
+    }
+
     void failedQueryLeavesNothingOpen() {
         TTempDatabase broken;
         broken.Load(Fixture() + "DROP TABLE SPOT_INFO;");
@@ -225,7 +252,7 @@ private slots:
         main.mnuInfoReqClick();
         main.mnuInfoReqClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmInfoReq*>(main.MdiArea()->subWindowList().first()->widget()));
+        QVERIFY(qobject_cast<TfrmInfoReq*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 

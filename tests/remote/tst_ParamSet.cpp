@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "ParamSet.h"
 #include "TestSupport.h"
@@ -229,7 +230,7 @@ private slots:
         TMainForm main({"u", "p", db.Path(), "x", "y"});
         main.mnuParamSetClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        auto* window = qobject_cast<TfrmParamSet*>(main.MdiArea()->subWindowList().first()->widget());
+        auto* window = qobject_cast<TfrmParamSet*>(FormOf(main.MdiArea()->subWindowList().first()));
         QVERIFY(window);
         QVERIFY(main.MdiArea()->subWindowList().first()->isMaximized());
         QPointer<QMdiSubWindow> sub = main.MdiArea()->subWindowList().first();

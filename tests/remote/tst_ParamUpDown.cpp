@@ -6,7 +6,7 @@
 
 #include "CommandFixture.h"
 #include "ParamSet.h"
-#include "SqlScript.h"
+#include "StatementTrace.h"
 
 namespace {
 struct TGroupCase {
@@ -271,10 +271,11 @@ private slots:
         QCOMPARE(w.findChild<QLineEdit*>("edTraCollTerm")->text(), QStringLiteral("30"));
         Set(w, "edTraVolUpLimit", "typed");  // another group's unsent edit survives
         // The controller's answer arrives in the database while the window waits.
-        const QString path = fx->db.Path();
-        fx->server.OnFrame = [path](const TReceivedFrame&, bool) {
-            RunSqlScript(path, "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) "
-                               "VALUES ('0312', 3, '2026-12-09 00:00:00', '60');");
+        const TTempDatabase& db = fx->db;
+        fx->server.OnFrame = [&db](const TReceivedFrame&, bool) {
+            db.Exec(
+                "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) "
+                "VALUES ('0312', 3, '2026-12-09 00:00:00', '60');");
         };
         TMessageRecorder boxes;
         QString duringBox;
@@ -284,6 +285,60 @@ private slots:
         QCOMPARE(waits.waits, QVector<int>({1000}));
         QCOMPARE(w.findChild<QLineEdit*>("edTraCollTerm")->text(), QStringLiteral("60"));
         QCOMPARE(w.findChild<QLineEdit*>("edTraVolUpLimit")->text(), QStringLiteral("typed"));
+    }
+
+    void secondPressRunsAfterTheFirstWaitAndItsOneRead() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmParamSet w;
+        TCommandFixture::Select(w.Tree(), "0312");
+        TStatementTrace trace(dmOracle->vdsConnection);
+        QVERIFY(trace.Tracing());
+        const QString read = ParamGroupSql("0312", 12);
+        QList<TBoxMoment> seen;
+        NoteEachBox(boxes, seen, waits, trace, read, [&] { return w.findChild<QLineEdit*>("edTraVolUpLimit")->text(); });
+        Set(w, "edTraVolUpLimit", "999");  // typed, not sent
+        QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);
+        QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);
+        QCOMPARE(boxes.messages,
+                 QStringList(2, QStringLiteral("교통량 상한치 설정 UPLOAD success")));
+        QCOMPARE(waits.waits, QVector<int>({1000, 1000}));
+        QCOMPARE(seen.size(), 2);
+        // The first box before its wait, nothing read yet.
+        QVERIFY(!seen[0].inWait);
+        QCOMPARE(seen[0].waitsEnded, 0);
+        QCOMPARE(seen[0].reads, 0);
+        QCOMPARE(seen[0].shown, QStringLiteral("999"));
+        // The second routine only once the first has waited and read, once.
+        QVERIFY(!seen[1].inWait);
+        QCOMPARE(seen[1].waitsEnded, 1);
+        QCOMPARE(seen[1].reads, 1);
+        QCOMPARE(seen[1].shown, QStringLiteral("250"));
+        QCOMPARE(trace.Count(read), 2);
+        QCOMPARE(fx->server.Frames().size(), size_t(2));
+    }
+
+    void inputDuringTheWaitIsDropped() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmParamSet w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        TCommandFixture::Select(w.Tree(), "0312");
+        Set(w, "edVelUpLimit", "120");
+        waits.duringWait = [&] {
+            QTest::mouseClick(Button(w, "btnLoopDn"), Qt::LeftButton);
+            w.findChild<QLineEdit*>("edVelUpLimit")->setFocus();
+            QTest::keyClicks(w.findChild<QLineEdit*>("edVelUpLimit"), "77");
+        };
+        Press(w, "btnTraVolUpLimitUp", boxes);
+        QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 1, 5000);
+        QTest::qWait(400);  // a click held back would have started its routine by now
+        QCOMPARE(w.findChild<QLineEdit*>("edVelUpLimit")->text(), QStringLiteral("120"));
+        QCOMPARE(w.findChild<QLineEdit*>("edTraVolUpLimit")->text(), QStringLiteral("250"));
+        QCOMPARE(boxes.messages.size(), 1);
+        QCOMPARE(fx->server.Frames().size(), size_t(1));
     }
 
     void refusedUploadLeavesTheGroup() {

@@ -2,14 +2,16 @@
 // reads back.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "CommandFixture.h"
+#include "MdiWindows.h"
 #include "RemoteCtrl.h"
+#include "StatementTrace.h"
 #include "Text.h"
 
 namespace {
@@ -29,6 +31,11 @@ QString Fixture() {
         sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO, "
                               "MAGM_RESP_TIME) VALUES (%1, '2026-12-08 10:00:00');")
                    .arg(QString::fromUtf8(r));
+    // An empty THRESHOLD text (the server's number column holds none: NULL there).
+    sql += QStringLiteral(
+               "INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, MAGM_RESP_TIME) VALUES "
+               "('0107', %1, '2026-12-08 10:00:00');")
+               .arg(OnDriver("''", "NULL"));
     // An older reply must not show.
     sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO VALUES ('0101', '2026-12-01 10:00:00', 0, 1, 'E', 'old');");
     return sql;
@@ -210,6 +217,7 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(boxes.messages.size(), 1);  // the work ends without a message of its own
         QVERIFY(!dmOracle->dsQuery.Active());
+        QVERIFY(!dmOracle->vdsConnection.Connected());
         fx->UseDatabase(fx->db.Path());
     }
 
@@ -257,7 +265,8 @@ private slots:
         QTest::newRow("1 high") << "0101" << true;
         QTest::newRow("0 low") << "0102" << false;
         QTest::newRow("2 low") << "0103" << false;
-        QTest::newRow("empty low") << "0104" << false;
+        QTest::newRow("NULL low") << "0104" << false;
+        QTest::newRow("empty text low") << "0107" << false;
     }
     void threshold() {
         QFETCH(QString, atcId);
@@ -312,6 +321,32 @@ private slots:
         QCOMPARE(Echo(w)->text(), QStringLiteral("loop"));
     }
 
+    void otherButtonsRoutineRunsAfterTheWaitAndItsOneRead() {
+        TMessageRecorder boxes;
+        TShortWaits waits;
+        TfrmRemoteCtrl w;
+        TCommandFixture::Select(w.Tree(), "0101");
+        TStatementTrace trace(dmOracle->vdsConnection);
+        QVERIFY(trace.Tracing());
+        QList<TBoxMoment> seen;
+        NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"), [&] { return Label(w, "lblVer")->text(); });
+        QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
+        QTest::mouseClick(Button(w, "btnMemChk"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);
+        QCOMPARE(boxes.messages,
+                 QStringList({"제어기 버전 요청 success", "메모리 검사 요청 success"}));
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0].shown,
+                 QStringLiteral("Version"));  // the box before the wait and the read
+        QVERIFY(!seen[1].inWait);
+        QCOMPARE(seen[1].waitsEnded, 1);
+        QCOMPARE(seen[1].reads, 1);
+        QCOMPARE(seen[1].shown, QStringLiteral("Version : V1.2"));
+        QCOMPARE(trace.Count(AtcVersionSql("0101")), 1);
+        QCOMPARE(trace.Count(CtrlResultSql("0101")), 1);
+        QCOMPARE(Label(w, "lblMemChkSts")->text(), QStringLiteral("정상"));
+    }
+
     void noReplyRowLeavesTheEmptiedControlsEmpty() {
         TSleepRecorder waits;
         TfrmRemoteCtrl w;
@@ -343,7 +378,7 @@ private slots:
         main.mnuRemoteCtlClick();
         main.mnuRemoteCtlClick();
         QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(main.MdiArea()->subWindowList().first()->widget()));
+        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 

@@ -1,18 +1,41 @@
 // The control program's start-up: argument check, entry order, data module account.
 
+#include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
 #include "DebugFrm.h"
+#include "MdiWindows.h"
 #include "OracleDM.h"
-#include "TestSupport.h"
 #include "Startup.h"
+#include "TestSupport.h"
 #include "about.h"
 #include "main.h"
+
+// The main window and data module on an empty database, as the command windows need them.
+struct TRunningProgram {
+    TTempDatabase db;
+    TMainForm form{{"u", "p", db.Path(), "x", "y"}};
+    TdmOracle dm;
+    TRunningProgram() {
+        MainForm = &form;
+        dmOracle = &dm;
+    }
+    ~TRunningProgram() {
+        dmOracle = nullptr;
+        MainForm = nullptr;
+    }
+};
 
 class tst_main : public QObject {
     Q_OBJECT
@@ -96,9 +119,86 @@ private slots:
         QVERIFY(action("FileExit1")->statusTip().size() > 0);
     }
 
+    void designedFontAndQtTextsInKorean() {
+        const QFont font = QApplication::font();
+        QCOMPARE(font.pixelSize(), 11);
+        QCOMPARE(QFontInfo(font).family(),
+                 QStringLiteral("NanumGothic"));  // installed, not a stand-in
+        QCOMPARE(QFontInfo(font).pixelSize(), 11);
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Ok)->text(), QStringLiteral("확인"));
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("취소"));
+    }
+
+    void closeButtonRemovesTheWindowWithItsFrame_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("parameter window") << "mnuParamSet";
+        QTest::newRow("remote-control window") << "mnuRemoteCtl";
+        QTest::newRow("accumulated-traffic window") << "mnuInfoReq";
+    }
+    void closeButtonRemovesTheWindowWithItsFrame() {
+        QFETCH(QString, menu);
+        TMessageRecorder boxes;
+        TRunningProgram program;
+        TMainForm& form = program.form;
+        form.show();
+        QAction* open = form.findChild<QAction*>(menu);
+        open->trigger();
+        QCOMPARE(form.MdiArea()->subWindowList().size(), 1);
+        QPointer<QMdiSubWindow> sub = form.MdiArea()->subWindowList().first();
+        QPointer<QWidget> window = FormOf(sub);
+        QVERIFY(window && sub->isMaximized());
+        QTest::mouseClick(window->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+        // At once: no empty frame is left to close.
+        QVERIFY(form.MdiArea()->subWindowList().isEmpty());
+        QVERIFY(!sub->isVisible());
+        QTRY_VERIFY(!sub && !window);
+        open->trigger();
+        QVERIFY(form.MdiArea()->subWindowList().isEmpty());  // once per run
+        QVERIFY(boxes.messages.isEmpty());
+    }
+
+    void commandWindowsCascadeAtTheirDesignsAndScrollWhenTiled() {
+        TRunningProgram program;
+        TMainForm& form = program.form;
+        form.resize(1400, 1000);
+        form.show();
+        for (const char* menu : {"mnuParamSet", "mnuRemoteCtl", "mnuInfoReq"})
+            form.findChild<QAction*>(QString::fromLatin1(menu))->trigger();
+        const QList<QMdiSubWindow*> subs = form.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(subs.size(), 3);
+        const QList<QSize> designs = {{1008, 734}, {1008, 693}, {1012, 689}};
+        for (int i = 0; i < 3; ++i) QCOMPARE(FormOf(subs[i])->minimumSize(), designs[i]);
+
+        form.findChild<QAction*>("WindowCascade1")->trigger();
+        QTest::qWait(0);
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(!subs[i]->isMaximized());
+            QCOMPARE(subs[i]->widget()->size(), designs[i]);
+            QCOMPARE(subs[i]->pos(), subs[1]->pos() * i);
+        }
+
+        form.findChild<QAction*>("WindowTileHorizontal1")->trigger();
+        QTest::qWait(0);
+        for (QMdiSubWindow* sub : subs) {
+            auto* scroller = qobject_cast<QScrollArea*>(sub->widget());
+            QVERIFY(scroller && scroller->verticalScrollBar()->isVisible());
+            // The lowest button of each window can be scrolled into view.
+            QPushButton* lowest = nullptr;
+            for (QPushButton* b : FormOf(sub)->findChildren<QPushButton*>())
+                if (!lowest || b->mapTo(FormOf(sub), QPoint(0, b->height())).y() >
+                                   lowest->mapTo(FormOf(sub), QPoint(0, lowest->height())).y())
+                    lowest = b;
+            scroller->ensureWidgetVisible(lowest, 0, 0);
+            const QRect shown(lowest->mapTo(scroller->viewport(), QPoint(0, 0)), lowest->size());
+            QVERIFY2(scroller->viewport()->rect().contains(shown),
+                     qPrintable(lowest->objectName()));
+        }
+    }
+
     void beforeConnectTakesArgumentsOneToThree() {
         TTempDatabase db;
-        TMainForm form({"kelnor", "secret", db.Path(), "x", "y"});
+        TMainForm form({TestUser(), TestPassword(), db.Path(), "x", "y"});
         MainForm = &form;
         TdmOracle dm;
         auto query = [&] {
@@ -109,8 +209,8 @@ private slots:
             return n;
         };
         QCOMPARE(query(), QStringLiteral("0"));
-        QCOMPARE(dm.vdsConnection.Param("User_Name"), QStringLiteral("kelnor"));
-        QCOMPARE(dm.vdsConnection.Param("Password"), QStringLiteral("secret"));
+        QCOMPARE(dm.vdsConnection.Param("User_Name"), TestUser());
+        QCOMPARE(dm.vdsConnection.Param("Password"), TestPassword());
         QCOMPARE(dm.vdsConnection.Param("Database"), db.Path());
         // After a disconnect the next query sets the three again before it logs on.
         dm.vdsConnection.SetConnected(false);
@@ -118,7 +218,7 @@ private slots:
         dm.vdsConnection.SetParam("User_Name", QStringLiteral("nobody"));
         QCOMPARE(query(), QStringLiteral("0"));
         QCOMPARE(dm.vdsConnection.Param("Database"), db.Path());
-        QCOMPARE(dm.vdsConnection.Param("User_Name"), QStringLiteral("kelnor"));
+        QCOMPARE(dm.vdsConnection.Param("User_Name"), TestUser());
         MainForm = nullptr;
     }
 };

@@ -1,0 +1,35 @@
+#include "AxisInfoFrm.h"
+
+#include "DevSearchFrm.h"
+#include "OracleDM.h"
+#include "ui_AxisInfoFrm.h"
+
+QPointer<TfrmAxisInfo> frmAxisInfo;
+
+TfrmAxisInfo::TfrmAxisInfo(QWidget* owner) : TfrmPickList(owner), ui(new Ui::TfrmAxisInfo) {
+    ui->setupUi(this);
+    move(570, 383);
+    SetUpPickList(ui->fpSpread1, ui->btnOk, {6.00, 22.25});
+}
+
+TfrmAxisInfo::~TfrmAxisInfo() = default;
+
+QString TfrmAxisInfo::AxisListSql() {
+    QString sql;
+    sql += QStringLiteral("SELECT AXLE_ID, AXLE_NAME ");
+    sql += QStringLiteral("FROM AXLE_INFO ");
+    return sql;
+}
+
+void TfrmAxisInfo::LoadAxisList() {
+    LoadList(dmOracle->dsPoint, AxisListSql(), QStringLiteral("AXLE_ID"),
+             QStringLiteral("AXLE_NAME"));
+}
+
+void TfrmAxisInfo::FormActivate() {
+    LoadAxisList();
+}
+
+void TfrmAxisInfo::Deliver(TfrmDevSearch& search, const QString& id, const QString& name) {
+    search.SetAxis(id, name);
+}

@@ -1,0 +1,35 @@
+#include "ResrInfoFrm.h"
+
+#include "DevSearchFrm.h"
+#include "OracleDM.h"
+#include "ui_ResrInfoFrm.h"
+
+QPointer<TfrmResrInfo> frmResrInfo;
+
+TfrmResrInfo::TfrmResrInfo(QWidget* owner) : TfrmPickList(owner), ui(new Ui::TfrmResrInfo) {
+    ui->setupUi(this);
+    move(880, 583);
+    SetUpPickList(ui->fpSpread1, ui->btnOk, {4.87, 21.75});
+}
+
+TfrmResrInfo::~TfrmResrInfo() = default;
+
+QString TfrmResrInfo::ResrListSql() {
+    QString sql;
+    sql += QStringLiteral("SELECT SPOT_ID, SPOT_NAME ");
+    sql += QStringLiteral("FROM SPOT_INFO ");
+    return sql;
+}
+
+void TfrmResrInfo::LoadResrList() {
+    LoadList(dmOracle->dsPoint, ResrListSql(), QStringLiteral("SPOT_ID"),
+             QStringLiteral("SPOT_NAME"));
+}
+
+void TfrmResrInfo::FormActivate() {
+    LoadResrList();
+}
+
+void TfrmResrInfo::Deliver(TfrmDevSearch& search, const QString& id, const QString& name) {
+    search.SetResr(id, name);
+}

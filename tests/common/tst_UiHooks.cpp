@@ -1,0 +1,194 @@
+// The waits of the commands: how long they last, that the windows stay painted under a busy
+// cursor, that operator input given meanwhile is dropped, and that no other work routine runs
+// inside a wait or inside another routine.
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpontaneKeyEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "TestSupport.h"
+#include "UiHooks.h"
+#include "WorkThread.h"
+
+namespace {
+
+// A wait shows the busy cursor for exactly its length.
+bool InsideAWait() {
+    return QGuiApplication::overrideCursor() &&
+           QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+}
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* w) { w->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+class TCountingWindow : public QWidget {
+public:
+    int closeEvents = 0;
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        ++closeEvents;
+        QWidget::closeEvent(e);
+    }
+};
+
+struct TWindow {
+    TCountingWindow window;
+    QPushButton* button = new QPushButton(QStringLiteral("제어"));
+    QLineEdit* edit = new QLineEdit(QStringLiteral("loop test"));
+    TWindow() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(button);
+        layout->addWidget(edit);
+        window.show();
+    }
+};
+
+}  // namespace
+
+class tst_UiHooks : public QObject {
+    Q_OBJECT
+private slots:
+    void waitLastsAtLeastItsLength_data() {
+        QTest::addColumn<int>("ms");
+        QTest::newRow("0 returns at once") << 0;
+        QTest::newRow("negative returns at once") << -5;
+        QTest::newRow("150 ms") << 150;
+    }
+    void waitLastsAtLeastItsLength() {
+        QFETCH(int, ms);
+        QElapsedTimer clock;
+        clock.start();
+        BusyWait(ms);
+        QVERIFY2(clock.elapsed() >= std::max(ms, 0), qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!InsideAWait());
+    }
+
+    void windowsArePaintedUnderABusyCursor() {
+        TWindow w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        TPaintCounter counter(w.button);
+        bool busyInside = false;
+        QTimer::singleShot(20, &w.window, [&] { w.button->update(); });
+        QTimer::singleShot(60, &w.window, [&] { busyInside = InsideAWait(); });
+        BusyWait(200);
+        QVERIFY(counter.paints > 0);
+        QVERIFY(busyInside);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void inputDuringTheWaitIsDroppedNotDeferred_data() {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("a click on a button") << "click";
+        QTest::newRow("keys into an edit") << "keys";
+        QTest::newRow("the window manager's close") << "close";
+    }
+    void inputDuringTheWaitIsDroppedNotDeferred() {
+        QFETCH(QString, input);
+        TWindow w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        QSignalSpy clicks(w.button, &QPushButton::clicked);
+        QTimer::singleShot(30, &w.window, [&] {
+            if (input == "click") {
+                QTest::mouseClick(w.button, Qt::LeftButton);
+            } else if (input == "keys") {
+                w.edit->setFocus();
+                QTest::keyClicks(w.edit, QStringLiteral("xyz"));
+                QTest::keyClick(w.edit, Qt::Key_Backspace);
+            } else {
+                QCloseEvent close;
+                // Delivered as the window manager's is (sendEvent would clear the flag).
+                QSpontaneKeyEvent::setSpontaneous(&close);
+                qApp->notify(&w.window, &close);
+            }
+        });
+        BusyWait(150);
+        QTest::qWait(100);  // anything deferred would act now
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(w.edit->text(), QStringLiteral("loop test"));
+        QCOMPARE(w.window.closeEvents, 0);
+        QVERIFY(w.window.isVisible());
+        // After the wait the same input acts again.
+        QTest::mouseClick(w.button, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
+    }
+
+    void programClosingAWindowInTheWaitStillCloses() {
+        TWindow w;
+        QTimer::singleShot(20, &w.window, [&] { w.window.close(); });
+        BusyWait(100);
+        QVERIFY(!w.window.isVisible());
+    }
+
+    void workWhoseWaitEndsInsideACommandRunsAfterIt() {
+        QObject owner;
+        QStringList order;
+        bool ranInsideTheWait = false;
+        StartWork(&owner, 20, [&] {
+            ranInsideTheWait = InsideAWait();
+            order << "second";
+        });
+        {
+            TCommandSection section;
+            order << "first";
+            BusyWait(250);
+            order << "first read";
+        }
+        QCOMPARE(order, QStringList({"first", "first read"}));
+        QTRY_COMPARE(order, QStringList({"first", "first read", "second"}));
+        QVERIFY(!ranInsideTheWait);
+    }
+
+    void workArrivingInAnotherWorksMessageBoxRunsAfterIt() {
+        QObject owner;
+        QStringList order;
+        // A box that stays open 200 ms, processing events as a modal box does.
+        const TMessageHook previous = SetMessageHook([&](const QString& text) {
+            order << text;
+            QEventLoop box;
+            QTimer::singleShot(200, &box, &QEventLoop::quit);
+            box.exec();
+            order << text + " closed";
+        });
+        StartWork(&owner, 0, [&] {
+            ShowMessage(QStringLiteral("A"));
+            BusyWait(50);
+            order << "A read";
+        });
+        StartWork(&owner, 50, [&] { order << "B"; });
+        QTRY_COMPARE(order.size(), 4);
+        SetMessageHook(previous);
+        QCOMPARE(order, QStringList({"A", "A closed", "A read", "B"}));
+    }
+
+    void worksHeldBackKeepTheirOrder() {
+        QObject owner;
+        QList<int> order;
+        for (int i = 1; i <= 3; ++i) StartWork(&owner, 10 * i, [&order, i] { order << i; });
+        {
+            TCommandSection section;
+            BusyWait(200);
+            QVERIFY(order.isEmpty());
+        }
+        QTRY_COMPARE(order, QList<int>({1, 2, 3}));
+    }
+};
+
+VDS_TEST_MAIN(tst_UiHooks)
+#include "tst_UiHooks.moc"
