@@ -246,6 +246,7 @@ bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
     const QSqlDatabase db = QSqlDatabase::database(m_connection->QtConnectionName(), false);
     QSqlQuery query(db);
     query.setForwardOnly(true);
+    if (m_connection->OnStatement) m_connection->OnStatement(m_commandText);
     if (!query.exec(m_commandText)) {
         *error = ErrorText(query.lastError());
         *lost = ConnectionLost(db, query.lastError());

@@ -53,6 +53,9 @@ public:
 
     // Runs before every log-on, in time to set the parameters.
     std::function<void()> BeforeConnect;
+    // Runs with each SQL text just before the server is asked to run it, a retry included; lets
+    // tests see which queries ran and in which order, whatever the driver.
+    std::function<void(const QString&)> OnStatement;
 
     bool Connected() const;
     // true logs on with the parameters (BeforeConnect first); false logs off.

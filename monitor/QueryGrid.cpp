@@ -1,7 +1,9 @@
 #include "QueryGrid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -91,6 +93,29 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
 namespace {
 const char* const kWideColumn = "vdsWideColumn";
 const char* const kWideWidth = "vdsWideWidth";
+
+// Shows the whole text of a cell that its column cuts short, where the pointer rests on it.
+class TCutTextTips : public QObject {
+public:
+    explicit TCutTextTips(TfpSpread* grid) : QObject(grid), m_grid(grid) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::ToolTip) return false;
+        const QPoint pos = static_cast<QHelpEvent*>(e)->pos();
+        const QTableWidgetItem* cell = m_grid->itemAt(pos);
+        const QString text = cell ? cell->text() : QString();
+        const int room = cell ? m_grid->visualItemRect(cell).width() - 6 : 0;
+        if (!text.isEmpty() && m_grid->fontMetrics().horizontalAdvance(text) > room)
+            QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), text, m_grid->viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+
+private:
+    TfpSpread* m_grid;
+};
 }  // namespace
 
 void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wideColumn) {
@@ -104,6 +129,7 @@ void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wi
         grid->setColumnWidth(c, std::max(stored, grid->horizontalHeader()->sectionSizeHint(c)));
     }
     grid->setProperty(kWideColumn, wideColumn);
+    grid->viewport()->installEventFilter(new TCutTextTips(grid));
     FitColumns(grid);
 }
 

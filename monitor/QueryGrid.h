@@ -44,7 +44,7 @@ void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QStrin
 
 // The stored layout of a grid: no row numbers, and each column as wide as its width in the grid's
 // character units, but never narrower than its header text. The wide column (from 1) takes the
-// width the others leave; FitColumns keeps it so.
+// width the others leave; FitColumns keeps it so. A cell cut short shows its whole text as a tip.
 void SetUpGrid(TfpSpread* grid, const std::vector<double>& widthsInChars, int wideColumn);
 // After a fill: the columns widen to their longest text, all but the wide one, which takes the
 // width the others leave (its header's at least) and elides what does not fit. So long locations

@@ -129,7 +129,10 @@ QMdiArea* TMainForm::MdiArea() const {
 
 QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Its layout file's size, which Cascade gives it back.
+    const QSize designed = window->size();
     QMdiSubWindow* sub = ui->mdiArea->addSubWindow(window);
+    SetDesignedSize(sub, designed);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     // Tiling may not squeeze a window below what its texts need; it overlaps instead.
     sub->setMinimumSize(sub->minimumSizeHint());

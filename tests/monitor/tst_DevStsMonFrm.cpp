@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include "Db.h"
@@ -417,6 +418,21 @@ private slots:
                  qPrintable(QString::number(header->sectionViewportPosition(5))));
         for (int c : {0, 1, 2, 4, 5})
             QVERIFY2(HoldsItsTexts(grid, c), qPrintable(QString::number(c)));
+        // Where the pointer rests on the cut location, its whole text shows as a tip; a text
+        // that fits needs none.
+        auto restOn = [grid](int column) {
+            const QRect cell = grid->visualItemRect(grid->item(0, column));
+            QHelpEvent tip(QEvent::ToolTip, cell.center(),
+                           grid->viewport()->mapToGlobal(cell.center()));
+            QCoreApplication::sendEvent(grid->viewport(), &tip);
+        };
+        restOn(3);
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), location);
+        QToolTip::hideText();
+        QTRY_VERIFY(!QToolTip::isVisible());
+        restOn(2);
+        QVERIFY(!QToolTip::isVisible());
         // A location column the operator dragged wider stays so at the next tick.
         grid->setColumnWidth(3, 600);
         form.tmrMonTimer();

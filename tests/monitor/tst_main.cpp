@@ -447,6 +447,26 @@ private slots:
         QCOMPARE(child->Memo1()->lineWrapMode(), QPlainTextEdit::NoWrap);
     }
 
+    // A maximised monitor window and a text window come back to their layouts' sizes, stepped.
+    void cascadeGivesEachWindowItsDesignedSize() {
+        TMonitorDb fx;
+        TWorkingDir cwd;
+        TMainForm form;
+        form.resize(1400, 1000);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        Action(form, "mnuTrafMonTxt")->trigger();
+        form.OpenChildWindow(QStringLiteral("memo"));
+        Action(form, "WindowCascade1")->trigger();
+        QCoreApplication::processEvents();
+        const auto subs = form.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(subs.size(), 2);
+        QVERIFY(!subs[0]->isMaximized());
+        QCOMPARE(subs[0]->widget()->size(), QSize(1003, 681));
+        QCOMPARE(subs[1]->widget()->size(), QSize(290, 207));
+        QVERIFY(subs[1]->x() > subs[0]->x() && subs[1]->y() > subs[0]->y());
+    }
+
     void fileNamedLikeTheNewCaption_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("memo");

@@ -300,9 +300,7 @@ private slots:
         h.ct.Build();
         PVirtualNode leaf = Leaf(h, branch == 0 ? h.ct.pAxisBranch : h.ct.pResrBranch, "0101");
         QVERIFY(leaf);
-        dmOracle->vdsConnection.SetConnected(true);
         TStatementTrace trace(dmOracle->vdsConnection);
-        QVERIFY(trace.Tracing());
         h.ct.LeafTreeChecked(leaf);
         QCOMPARE(trace.statements, QStringList({AxisAndCtlNoSql("0101"), OvdCountSql("0101", 1),
                                                 OvdCountSql("0101", 2), LoopDetCountSql("0101")}));

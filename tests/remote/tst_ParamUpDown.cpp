@@ -293,7 +293,6 @@ private slots:
         TfrmParamSet w;
         TCommandFixture::Select(w.Tree(), "0312");
         TStatementTrace trace(dmOracle->vdsConnection);
-        QVERIFY(trace.Tracing());
         const QString read = ParamGroupSql("0312", 12);
         QList<TBoxMoment> seen;
         NoteEachBox(boxes, seen, waits, trace, read, [&] { return w.findChild<QLineEdit*>("edTraVolUpLimit")->text(); });

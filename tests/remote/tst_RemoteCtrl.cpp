@@ -327,7 +327,6 @@ private slots:
         TfrmRemoteCtrl w;
         TCommandFixture::Select(w.Tree(), "0101");
         TStatementTrace trace(dmOracle->vdsConnection);
-        QVERIFY(trace.Tracing());
         QList<TBoxMoment> seen;
         NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"), [&] { return Label(w, "lblVer")->text(); });
         QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
