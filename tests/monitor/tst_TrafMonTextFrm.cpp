@@ -662,7 +662,7 @@ INSERT INTO RESR_SPOT_CONF_INFO VALUES ('0','R1','SD');
         QCOMPARE(ChildTexts(resr->child(1)), QStringList({"서울TG(0201)", "수원IC(0101)"}));
         QVERIFY(!fx.dm->vdsConnection.Connected());
         QVERIFY(!fx.dm->dsAxis.Active() && !fx.dm->dsPoint.Active() && !fx.dm->dsQuery.Active());
-        QTest::qWait(50);
+        QCoreApplication::processEvents();  // nothing more was posted
         QCOMPARE(boxes.messages.size(), 1);
     }
 };
