@@ -3,7 +3,18 @@
 #include <cstdint>
 #include <limits>
 
-EConvertError::EConvertError(const QString& message) : std::runtime_error(message.toStdString()) {}
+QString NulVisible(const QString& text) {
+    QString visible = text;
+    visible.replace(QChar(0), QLatin1String("\\0"));
+    return visible;
+}
+
+std::string WhatText(const QString& message) {
+    return NulVisible(message).toStdString();
+}
+
+EConvertError::EConvertError(const QString& message)
+    : std::runtime_error(WhatText(message)), m_message(message) {}
 
 int StrToInt(const QString& text) {
     const auto fail = [&text]() -> EConvertError {

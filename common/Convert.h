@@ -3,12 +3,23 @@
 
 #include <QString>
 #include <stdexcept>
+#include <string>
+
+// The text with each NUL written as \0, so that nothing after it is lost where a NUL ends a text.
+QString NulVisible(const QString& text);
+// The text an exception's what() carries for message: UTF-8, NulVisible, so that a reader of the
+// C string still gets everything after a NUL.
+std::string WhatText(const QString& message);
 
 // Raised for a text that is not a number; the message names the text.
 class EConvertError : public std::runtime_error {
 public:
     explicit EConvertError(const QString& message);
-    QString Message() const { return QString::fromUtf8(what()); }
+    // The whole message, a NUL in it included.
+    QString Message() const { return m_message; }
+
+private:
+    QString m_message;
 };
 
 // A signed 32-bit decimal: an optional sign and at least one digit, nothing else (no blanks, no

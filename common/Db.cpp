@@ -10,6 +10,7 @@
 #include <QSqlRecord>
 #include <atomic>
 
+#include "Convert.h"
 #include "OracleFunctions.h"
 
 namespace {
@@ -55,10 +56,14 @@ bool ReadsAsNull(const QVariant& value) {
             return false;
     }
 }
+
+// How long a query waits for a writer's lock before it fails: a fraction of the monitor's
+// 1000 ms tick, so a locked file never freezes a program for longer.
+constexpr int kSqliteBusyTimeoutMs = 250;
 }  // namespace
 
 EDatabaseError::EDatabaseError(const QString& message)
-    : std::runtime_error(message.toUtf8().toStdString()) {}
+    : std::runtime_error(WhatText(message)), m_message(message) {}
 
 // ---- connection ----------------------------------------------------------------------------
 
@@ -120,7 +125,8 @@ void TSQLConnection::Open() {
         if (database.isEmpty())
             throw EDatabaseError(QStringLiteral("No database name given"));
         db.setDatabaseName(ResolveDatabasePath(database));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                 .arg(kSqliteBusyTimeoutMs));
     } else {
         db.setDatabaseName(database);
         if (IsPostgres(driver) && qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT"))

@@ -7,7 +7,8 @@
 // The driver is Qt's driver name from VDS_DB_DRIVER (default QSQLITE). For SQLite the "Database"
 // parameter is a file path; a relative one is resolved against VDS_DB_DIR when set, else the
 // working directory. SQLite connections are opened read-only (the programs never write) and get
-// the Oracle functions the SQL texts use (DECODE, TO_CHAR of a date). On a server (QPSQL) the
+// the Oracle functions the SQL texts use (DECODE, TO_CHAR of a date); a query waits at most
+// 250 ms for a writer's lock, then fails. On a server (QPSQL) the
 // "Database" is the database's name and "User_Name" / "Password" the account; which server is
 // libpq's own environment (PGHOST, PGPORT); the server has the Oracle functions installed.
 //
@@ -27,8 +28,13 @@
 
 class EDatabaseError : public std::runtime_error {
 public:
+    // what() shows a NUL in message as \0 and goes on after it.
     explicit EDatabaseError(const QString& message);
-    QString Message() const { return QString::fromUtf8(what()); }
+    // The whole message, a NUL in it included.
+    QString Message() const { return m_message; }
+
+private:
+    QString m_message;
 };
 
 class TSQLConnection {

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcLink, "vds.link")
 
@@ -52,10 +53,9 @@ void link_debug(const char* format, ...) {
 
 using Clock = std::chrono::steady_clock;
 
-// poll() until one of events, the time limit or an error; EINTR resumes with the time left.
+// poll() until one of events, the deadline or an error; EINTR resumes with the time left.
 // 1 when ready, 0 on time-out (errno ETIMEDOUT), -1 on error.
-int poll_until(int sock, short events, int timeoutMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+int poll_until(int sock, short events, Clock::time_point deadline) {
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -68,6 +68,10 @@ int poll_until(int sock, short events, int timeoutMs) {
         }
         if (errno != EINTR) return -1;
     }
+}
+
+Clock::time_point deadline_in(int timeoutMs) {
+    return Clock::now() + std::chrono::milliseconds(timeoutMs);
 }
 
 bool set_blocking(int sock, bool blocking) {
@@ -144,13 +148,48 @@ void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char 
     if (index != 0) frame[kFrameIndex] = index;
 }
 
-void set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value) {
+namespace {
+// A byte of the frame, a start bit within it and a width of at most its 8 bits.
+bool frame_bits_valid(int byteIndex, int shift, int width) {
+    return byteIndex >= 0 && byteIndex < kRequestFrameSize && shift >= 0 && shift < 8 &&
+           width >= 0 && width <= 8;
+}
+}  // namespace
+
+int set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value) {
+    if (!frame_bits_valid(byteIndex, shift, width)) {
+        errno = EINVAL;
+        return -1;
+    }
     const unsigned mask = ((1u << width) - 1u) << shift;
     frame[byteIndex] = static_cast<unsigned char>((frame[byteIndex] & ~mask) | (value << shift));
+    return 0;
 }
 
 unsigned get_frame_bits(const unsigned char* frame, int byteIndex, int shift, int width) {
+    if (!frame_bits_valid(byteIndex, shift, width)) {
+        errno = EINVAL;
+        return 0;
+    }
     return (static_cast<unsigned>(frame[byteIndex]) >> shift) & ((1u << width) - 1u);
+}
+
+int set_length_field(char* field, int length) {
+    if (length < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    std::memset(field, 0, kLengthFieldSize);
+    // Digits least significant first, then turned round; the NUL stays behind them.
+    int digits = 0;
+    int number = length;
+    do {
+        field[digits++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    field[digits] = '\0';
+    for (int i = 0, j = digits - 1; i < j; ++i, --j) std::swap(field[i], field[j]);
+    return 0;
 }
 
 int request_length(const unsigned char* frame, int opcode) {
@@ -200,7 +239,7 @@ int tcp_connect(const char* host, int port) {
         if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             connected = true;
         } else if (errno == EINPROGRESS) {
-            if (poll_until(sock, POLLOUT, ConnectTimeoutMs()) == 1) {
+            if (poll_until(sock, POLLOUT, deadline_in(ConnectTimeoutMs())) == 1) {
                 int error = 0;
                 socklen_t size = sizeof error;
                 if (::getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
@@ -219,20 +258,8 @@ int tcp_connect(const char* host, int port) {
 }
 
 int tcp_send(int sock, const unsigned char* frame, int length) {
-    if (length < 0) {
-        errno = EINVAL;
-        return -1;
-    }
-    char field[kLengthFieldSize] = {};
-    // Digits least significant first, then turned round; the NUL stays behind them.
-    int digits = 0;
-    int number = length;
-    do {
-        field[digits++] = static_cast<char>('0' + number % 10);
-        number /= 10;
-    } while (number != 0);
-    field[digits] = '\0';
-    for (int i = 0, j = digits - 1; i < j; ++i, --j) std::swap(field[i], field[j]);
+    char field[kLengthFieldSize];
+    if (set_length_field(field, length) != 0) return -1;
 
     ssize_t n;
     do {
@@ -260,13 +287,18 @@ bool status_accepted(const char* reply) {
 }
 
 int tcp_recv(int sock) {
-    if (poll_until(sock, POLLIN, RecvTimeoutMs()) != 1) return -1;
+    // TCP may hand the reply over in pieces; the time limit is for the whole of it.
+    const auto deadline = deadline_in(RecvTimeoutMs());
     char reply[kStatusReplySize];
-    ssize_t n;
-    do {
-        n = ::recv(sock, reply, kStatusReplySize, 0);
-    } while (n < 0 && errno == EINTR);
-    if (n != kStatusReplySize) return -1;
+    int got = 0;
+    while (got < kStatusReplySize) {
+        if (poll_until(sock, POLLIN, deadline) != 1) return -1;
+        const ssize_t n = ::recv(sock, reply + got, static_cast<size_t>(kStatusReplySize - got), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ECONNRESET;  // closed before the whole reply
+        if (n <= 0) return -1;
+        got += static_cast<int>(n);
+    }
     return status_accepted(reply) ? 0 : -1;
 }
 

@@ -62,9 +62,14 @@ void ResetLinkTimeouts();
 void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,
                       unsigned char id1, unsigned char index);
 // Clears width bits at shift, then ORs in value << shift unmasked: value bits above width land
-// in the higher bits of the byte, bits past bit 7 are lost.
-void set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value);
+// in the higher bits of the byte, bits past bit 7 are lost. 0; -1 (errno EINVAL), the frame
+// untouched, for a byte outside the frame, a shift outside 0-7 or a width outside 0-8.
+int set_frame_bits(unsigned char* frame, int byteIndex, int shift, int width, unsigned value);
+// The width bits at shift; 0 (errno EINVAL) for arguments set_frame_bits refuses.
 unsigned get_frame_bits(const unsigned char* frame, int byteIndex, int shift, int width);
+// The 12-byte length field for length: its decimal digits, a NUL, zeros. 0; -1 (errno EINVAL)
+// for a negative length.
+int set_length_field(char* field, int length);
 
 // The opcode's request length, plus the parameter's data bytes (index = frame byte 3) for a
 // download. -1 for an opcode or a download index outside the tables.
@@ -78,8 +83,9 @@ int tcp_connect(const char* host, int port);
 // Length field, then the first length bytes of frame. 0 when all went out; -1 when the length
 // field did not; minus the frame bytes already sent when the frame stopped part way.
 int tcp_send(int sock, const unsigned char* frame, int length);
-// Reads the status within RecvTimeoutMs(): 0 when accepted; -1 when refused, when no reply
-// came, or when the one receive gave fewer than 12 bytes.
+// Reads the 12-byte status, in as many pieces as it comes, within RecvTimeoutMs() for all of
+// it: 0 when accepted; -1 when refused, or when the peer closed or the time ran out before the
+// twelfth byte.
 int tcp_recv(int sock);
 // Shuts down and closes sock. 0 and negative values are no socket of ours: -1, nothing closed.
 int tcp_close(int sock);

@@ -9,10 +9,10 @@ TEvent::TEvent(bool manualReset, bool initiallySignaled)
     : m_manualReset(manualReset), m_signaled(initiallySignaled) {}
 
 void TEvent::Set() {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_signaled = true;
-    }
+    // Notified under the lock: a waiter that then frees the event cannot do so while the
+    // notification is still being delivered.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_signaled = true;
     m_cond.notify_all();
 }
 
@@ -60,10 +60,16 @@ TThread::~TThread() {
 }
 
 void TThread::Resume() {
-    std::lock_guard<std::mutex> lock(m_startMutex);
-    if (m_started) return;
-    m_started = true;
-    m_thread = std::thread(&TThread::ThreadProc, this);
+    Resume({});
+}
+
+void TThread::Resume(const std::function<void()>& afterStart) {
+    std::lock_guard<std::recursive_mutex> lock(m_startMutex);
+    if (!m_started) {
+        m_started = true;
+        m_thread = std::thread(&TThread::ThreadProc, this);
+    }
+    if (afterStart) afterStart();
 }
 
 void TThread::Terminate() {
@@ -98,8 +104,9 @@ void TThread::ThreadProc() {
     m_finished = true;
     if (freeSelf) {
         {
-            // Resume may still be storing the handle this thread runs under.
-            std::lock_guard<std::mutex> lock(m_startMutex);
+            // Resume may still be storing the handle this thread runs under, or running its
+            // afterStart with this object.
+            std::lock_guard<std::recursive_mutex> lock(m_startMutex);
             m_thread.detach();
         }
         delete this;
@@ -119,8 +126,9 @@ void TWaitThread::Resume() {
         m_resumedAt = std::chrono::steady_clock::now();
         m_resumed = true;
     }
-    TThread::Resume();
-    if (OnResume) OnResume(this);
+    TThread::Resume([this] {
+        if (OnResume) OnResume(this);
+    });
 }
 
 void TWaitThread::Finish() {
@@ -190,6 +198,12 @@ TWaitThreadCollection::~TWaitThreadCollection() {
         else
             KillAllThreads();
     }
+    WaitUntilNoneLeaving();
+}
+
+void TWaitThreadCollection::WaitUntilNoneLeaving() {
+    std::unique_lock<std::mutex> lock(m_leavingMutex);
+    m_leavingChanged.wait(lock, [this] { return m_leaving == 0; });
 }
 
 int TWaitThreadCollection::GetCount() const {
@@ -205,10 +219,20 @@ void TWaitThreadCollection::AddThread(TWaitThreadCollectionItem* item) {
 }
 
 void TWaitThreadCollection::RemoveThread(TWaitThreadCollectionItem* item) {
-    QWriteLocker lock(&FLock);
-    const auto it = std::find(FList.begin(), FList.end(), item);
-    if (it != FList.end()) FList.erase(it);
-    if (FList.empty()) FEmptyEvent.Set();
+    {
+        std::lock_guard<std::mutex> lock(m_leavingMutex);
+        ++m_leaving;
+    }
+    {
+        QWriteLocker lock(&FLock);
+        const auto it = std::find(FList.begin(), FList.end(), item);
+        if (it != FList.end()) FList.erase(it);
+        if (FList.empty()) FEmptyEvent.Set();
+    }
+    // The last touch of the collection; the destructor may free it once this lock is released.
+    std::lock_guard<std::mutex> lock(m_leavingMutex);
+    --m_leaving;
+    m_leavingChanged.notify_all();
 }
 
 void TWaitThreadCollection::KillAllThreads() {

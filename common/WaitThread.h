@@ -51,6 +51,9 @@ public:
 
     // Starts a suspended thread; a started one goes on as it is.
     void Resume();
+    // The same, then afterStart on the calling thread; a thread that frees itself is not freed
+    // before afterStart has returned.
+    void Resume(const std::function<void()>& afterStart);
     // Asks Execute to stop; only sets the flag here.
     virtual void Terminate();
     bool Terminated() const { return m_terminated; }
@@ -73,7 +76,9 @@ protected:
 private:
     void ThreadProc();
 
-    std::mutex m_startMutex;
+    // Held while Resume starts the thread and runs its afterStart; a self-freeing thread takes it
+    // before it frees itself.
+    std::recursive_mutex m_startMutex;
     std::thread m_thread;
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{false};
@@ -90,7 +95,8 @@ public:
     int Interval = 0;
     std::function<void(TWaitThread* sender)> OnResume;
 
-    // Starts the thread, then OnResume(this). The interval counts from here.
+    // Starts the thread, then OnResume(this); a thread that frees itself is there for OnResume's
+    // whole run. The interval counts from here.
     void Resume();
     bool Resumed() const { return m_resumed; }
     // When the interval ends (time_point::max() for a negative Interval); valid once resumed.
@@ -153,12 +159,18 @@ public:
 
 private:
     void ForAllThenWaitEmpty(void (*step)(TWaitThreadCollectionItem*));
+    // Until no item is inside RemoveThread: the last one may still hold FLock, or be about to
+    // release it, after it has set the empty event.
+    void WaitUntilNoneLeaving();
 
     std::vector<TWaitThreadCollectionItem*> FList;
     mutable QReadWriteLock FLock{QReadWriteLock::Recursive};
     QSemaphore FAddSemaphore{1};
     TEvent FEmptyEvent{true, true};
     bool FFinishOnDestroy = true;
+    std::mutex m_leavingMutex;
+    std::condition_variable m_leavingChanged;
+    int m_leaving = 0;
 };
 
 // Watches a collection's empty event (polling it every 10 ms) and ends when it is set, or when

@@ -13,6 +13,7 @@
 #include "DevStsMonFrm.h"
 #include "Grid.h"
 #include "OracleDM.h"
+#include "SkippedRows.h"
 #include "Text.h"
 #include "ui_TrafMonTextFrm.h"
 
@@ -264,23 +265,31 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
     PVirtualNode& group = axis ? pAxisGroup : pResrGroup;
     const QString groupField = axis ? QStringLiteral("AXLE_NAME1") : QStringLiteral("RESR_NAME1");
 
-    auto record = [&]() {
+    // The values of the current row, in the order the record takes them.
+    auto rowValues = [&]() {
+        TSkippedRows::TRow row = {{axis ? "AXLE_NAME1" : "RESR_SPOT_ID1", {}},
+                                  {axis ? "LINK_ID1" : "RESR_NAME1", {}},
+                                  {"SPOT_ID1", {}},
+                                  {"SPOT_NAME1", {}},
+                                  {"ATC_ID1", {}},
+                                  {"ATC_NUM1", {}}};
+        for (auto& [name, value] : row) value = ds.FieldByName(QLatin1String(name)).AsString();
+        return row;
+    };
+    auto record = [&](const TSkippedRows::TRow& row) {
         auto r = std::make_unique<::data>();
         r->strID = axis ? QStringLiteral("1") : QStringLiteral("2");
-        auto field = [&](const char* name) {
-            return ds.FieldByName(QLatin1String(name)).AsString();
-        };
         if (axis) {
-            r->strAXLE_NAME = field("AXLE_NAME1");
-            r->strLINK_ID = field("LINK_ID1");
+            r->strAXLE_NAME = row[0].second;
+            r->strLINK_ID = row[1].second;
         } else {
-            r->strRESR_SPOT_ID = field("RESR_SPOT_ID1");
-            r->strRESR_NAME = field("RESR_NAME1");
+            r->strRESR_SPOT_ID = row[0].second;
+            r->strRESR_NAME = row[1].second;
         }
-        r->strSPOT_ID = field("SPOT_ID1");
-        r->strSPOT_NAME = field("SPOT_NAME1");
-        r->strATC_ID = field("ATC_ID1");
-        r->strATC_NUM = field("ATC_NUM1");
+        r->strSPOT_ID = row[2].second;
+        r->strSPOT_NAME = row[3].second;
+        r->strATC_ID = row[4].second;
+        r->strATC_NUM = row[5].second;
         const int inflow = CountOvd(r->strATC_ID, 1).toInt();
         const int outflow = CountOvd(r->strATC_ID, 2).toInt();
         r->strOVD_CNT = QString::asprintf("(%02d%02d)", inflow, outflow);
@@ -300,13 +309,19 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
         ds.First();
         QString previousGroup;
         while (!ds.Eof()) {
-            auto r = record();
+            const TSkippedRows::TRow row = rowValues();
+            // Before CountOvd splices the id, which a NUL would cut short.
+            if (m_skippedRows.Skip(row)) {
+                ds.Next();
+                continue;
+            }
+            auto r = record(row);
             const QString groupName = ds.FieldByName(groupField).AsString();
             // Without a group yet, even an empty name opens one, so the station still has a parent.
             if (!group || groupName != previousGroup) {
                 r->strName = groupName;
                 group = add(branchRoot, std::move(r));
-                auto s = record();
+                auto s = record(row);
                 s->strName = stationText(*s);
                 add(group, std::move(s));
                 previousGroup = groupName;
@@ -316,14 +331,17 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
             }
             ds.Next();
         }
+        connection.SetConnected(false);
+        ds.Close();
+        // Both branches of a rebuild in one box.
+        m_skippedRows.ReportSoon(this);
     } catch (...) {
         connection.SetConnected(false);
         ds.Close();
         dmOracle->dsQuery.Close();
+        m_skippedRows.ReportSoon(this);
         throw;
     }
-    connection.SetConnected(false);
-    ds.Close();
 }
 
 QString TfrmTrafMonText::GetCheckedAtcList() {

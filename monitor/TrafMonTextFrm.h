@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "QueryGrid.h"
+#include "SkippedRows.h"
 #include "VirtualTree.h"
 
 namespace Ui {
@@ -111,4 +112,5 @@ private:
     PVirtualNode pResrGroup = nullptr;
     bool m_watchingSubWindow = false;
     QPointer<TfrmDevStsMon> pDevStsMon;
+    TSkippedRows m_skippedRows;  // rows of the tree build with a NUL in a value
 };

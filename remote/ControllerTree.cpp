@@ -106,6 +106,7 @@ void TControllerTree::Build() {
     } catch (const std::exception& e) {
         ReportException(e);
     }
+    m_skipped.Report();
 }
 
 PVirtualNode TControllerTree::AddRecord(PVirtualNode parent, std::unique_ptr<data> record) {
@@ -132,14 +133,16 @@ void TControllerTree::LoadAxisNodes() {
     if (!ds.Active()) ds.SetActive(true);
     if (ds.RecordCount() > 0) {
         for (ds.First(); !ds.Eof(); ds.Next()) {
+            const QString axleId = Field(ds, "AXLE_ID"), axleName = Field(ds, "AXLE_NAME");
+            if (m_skipped.Skip({{"AXLE_ID", axleId}, {"AXLE_NAME", axleName}})) continue;
             auto r = std::make_unique<data>();
             r->strID = QStringLiteral("1");
-            r->strParentID = Trim(Field(ds, "AXLE_ID"));
-            r->strAXLE_NAME = Trim(Field(ds, "AXLE_NAME"));
+            r->strParentID = Trim(axleId);
+            r->strAXLE_NAME = Trim(axleName);
             r->strName = r->strAXLE_NAME;
-            const QString axleId = r->strParentID;
+            const QString trimmedId = r->strParentID;
             PVirtualNode axisNode = AddRecord(pAxisBranch, std::move(r));
-            LoadAxisControllers(QStringLiteral("2"), axleId, axisNode);
+            LoadAxisControllers(QStringLiteral("2"), trimmedId, axisNode);
         }
     }
     dmOracle->vdsConnection.SetConnected(false);
@@ -158,11 +161,16 @@ void TControllerTree::LoadAxisControllers(const QString& equpType, const QString
     const data* axis = m_tree->GetNodeDataAs<data>(axisNode);
     if (ds.RecordCount() > 0) {
         for (ds.First(); !ds.Eof(); ds.Next()) {
+            const TSkippedRows::TRow row = {{"LINK_ID", Field(ds, "LINK_ID")},
+                                            {"SPOT_ID", Field(ds, "SPOT_ID")},
+                                            {"SPOT_NAME", Field(ds, "SPOT_NAME")},
+                                            {"ATC_ID", Field(ds, "ATC_ID")}};
+            if (m_skipped.Skip(row)) continue;
             auto r = std::make_unique<data>(*axis);
-            r->strLINK_ID = Trim(Field(ds, "LINK_ID"));
-            r->strSPOT_ID = Trim(Field(ds, "SPOT_ID"));
-            r->strSPOT_NAME = Trim(Field(ds, "SPOT_NAME"));
-            r->strATC_ID = Trim(Field(ds, "ATC_ID"));
+            r->strLINK_ID = Trim(row[0].second);
+            r->strSPOT_ID = Trim(row[1].second);
+            r->strSPOT_NAME = Trim(row[2].second);
+            r->strATC_ID = Trim(row[3].second);
             r->strName = r->strSPOT_NAME;
             PVirtualNode leaf = AddRecord(axisNode, std::move(r));
             m_tree->SetCheckType(leaf, ctCheckBox);
@@ -181,10 +189,12 @@ void TControllerTree::LoadResrNodes() {
     if (!ds.Active()) ds.SetActive(true);
     if (ds.RecordCount() > 0) {
         for (ds.First(); !ds.Eof(); ds.Next()) {
+            const QString spotId = Field(ds, "RESR_SPOT_ID"), name = Field(ds, "RESR_NAME");
+            if (m_skipped.Skip({{"RESR_SPOT_ID", spotId}, {"RESR_NAME", name}})) continue;
             auto r = std::make_unique<data>();
             r->strID = QStringLiteral("2");
-            r->strRESR_SPOT_ID = Trim(Field(ds, "RESR_SPOT_ID"));
-            r->strRESR_NAME = Trim(Field(ds, "RESR_NAME"));
+            r->strRESR_SPOT_ID = Trim(spotId);
+            r->strRESR_NAME = Trim(name);
             r->strName = r->strRESR_NAME;
             const QString resrSpotId = r->strRESR_SPOT_ID;
             PVirtualNode groupNode = AddRecord(pResrBranch, std::move(r));
@@ -207,10 +217,14 @@ void TControllerTree::LoadResrControllers(const QString& equpType, const QString
     const data* group = m_tree->GetNodeDataAs<data>(groupNode);
     if (ds.RecordCount() > 0) {
         for (ds.First(); !ds.Eof(); ds.Next()) {
+            const TSkippedRows::TRow row = {{"SPOT_ID", Field(ds, "SPOT_ID")},
+                                            {"SPOT_NAME", Field(ds, "SPOT_NAME")},
+                                            {"ATC_ID", Field(ds, "ATC_ID")}};
+            if (m_skipped.Skip(row)) continue;
             auto r = std::make_unique<data>(*group);
-            r->strSPOT_ID = Trim(Field(ds, "SPOT_ID"));
-            r->strSPOT_NAME = Trim(Field(ds, "SPOT_NAME"));
-            r->strATC_ID = Trim(Field(ds, "ATC_ID"));
+            r->strSPOT_ID = Trim(row[0].second);
+            r->strSPOT_NAME = Trim(row[1].second);
+            r->strATC_ID = Trim(row[2].second);
             r->strName = r->strSPOT_NAME;
             PVirtualNode leaf = AddRecord(groupNode, std::move(r));
             m_tree->SetCheckType(leaf, ctCheckBox);

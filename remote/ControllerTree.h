@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "CommandExchange.h"
+#include "SkippedRows.h"
 #include "VirtualTree.h"
 
 // The record of every node.
@@ -58,7 +59,8 @@ public:
     std::function<void(const data* pData)> OnSelected;
 
     // The building steps, in order; Build runs them for the window's creation handler and shows
-    // a database error like any handler's, leaving the nodes added so far.
+    // a database error like any handler's, leaving the nodes added so far. A row with a NUL in a
+    // value it reads is left out; the end of the build names those rows in one message.
     void Build();
     void InitControllerTree();
     void LoadAxisNodes();
@@ -93,4 +95,5 @@ private:
     TVirtualStringTree* m_tree;
     TDetailStrip m_strip;
     std::unique_ptr<data> m_curSel;
+    TSkippedRows m_skipped;
 };

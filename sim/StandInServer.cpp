@@ -3,10 +3,12 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -14,6 +16,8 @@
 const QByteArray TStandInServer::kAccepted("000000000000");
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Longer than any request a client may send; a bigger announcement is not a request.
 constexpr int kMaxFrameSize = 4096;
@@ -60,6 +64,11 @@ struct TStandInServer::TConnection {
     QByteArray lengthField;
     QByteArray frame;
     int expected = 0;
+    // The reply, or what is left of it, sent piece by piece.
+    QByteArray pending;
+    int pieceSize = TStandInServer::kStatusSize;
+    bool closeAfterReply = false;
+    Clock::time_point nextPieceAt;
 };
 
 TStandInServer::TStandInServer() : m_defaultStatus(kAccepted) {}
@@ -247,8 +256,17 @@ void TStandInServer::Run() {
         const size_t firstConnection = fds.size();
         const size_t polledConnections = connections.size();
         for (const TConnection& c : connections) fds.push_back({c.fd, POLLIN, 0});
+        // Wake for the next piece of a reply that is being sent in pieces.
+        int timeoutMs = -1;
+        for (const TConnection& c : connections) {
+            if (c.pending.isEmpty()) continue;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(c.nextPieceAt - Clock::now());
+            const int ms = std::max(0, static_cast<int>(left.count()) + 1);
+            timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+        }
 
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        if (::poll(fds.data(), fds.size(), timeoutMs) < 0) {
             if (errno == EINTR) continue;
             std::lock_guard<std::mutex> lock(m_mutex);
             m_error = ErrnoText("poll");
@@ -274,6 +292,9 @@ void TStandInServer::Run() {
         if (listenFd >= 0 && fds[1].revents) {
             const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (fd >= 0) {
+                // Each piece of a split reply goes out as its own segment.
+                const int yes = 1;
+                ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
                 TConnection c;
                 c.fd = fd;
                 std::lock_guard<std::mutex> lock(m_mutex);
@@ -289,7 +310,7 @@ void TStandInServer::Run() {
             TConnection& c = connections[i];
             // One accepted in this round was not polled yet.
             const bool ready = i < polledConnections && fds[firstConnection + i].revents != 0;
-            if (!ready || Serve(c))
+            if ((!ready || Serve(c)) && SendDue(c))
                 kept.push_back(c);
             else
                 ::close(c.fd);
@@ -356,8 +377,20 @@ bool TStandInServer::Serve(TConnection& c) {
         default:
             break;
     }
-    const int size = c.mode == TMisbehaviour::ShortReply ? kStatusSize - 1 : kStatusSize;
-    ::send(c.fd, status.constData(), static_cast<size_t>(size), MSG_NOSIGNAL);
+    c.pending = c.mode == TMisbehaviour::ShortReply ? status.left(kStatusSize - 1) : status;
+    c.closeAfterReply = c.mode == TMisbehaviour::ShortReply;
+    if (c.mode == TMisbehaviour::SplitReply) c.pieceSize = kStatusSize / 2;
+    if (c.mode == TMisbehaviour::ByteByByteReply) c.pieceSize = 1;
+    c.nextPieceAt = Clock::now();
     c.phase = P::Answered;
     return true;
+}
+
+bool TStandInServer::SendDue(TConnection& c) {
+    if (c.pending.isEmpty() || Clock::now() < c.nextPieceAt) return true;
+    const int n = std::min(c.pieceSize, static_cast<int>(c.pending.size()));
+    ::send(c.fd, c.pending.constData(), static_cast<size_t>(n), MSG_NOSIGNAL);
+    c.pending.remove(0, n);
+    c.nextPieceAt = Clock::now() + std::chrono::milliseconds(kReplyPieceGapMs);
+    return !(c.pending.isEmpty() && c.closeAfterReply);
 }

@@ -20,17 +20,21 @@ struct TReceivedFrame {
 };
 
 enum class TMisbehaviour {
-    None,             // answer the status
-    Refuse,           // nothing listens on the port: connections are refused
-    Silent,           // read the request and never answer (the connection stays open)
-    ShortReply,       // answer only the first 11 bytes of the status
-    CloseEarly,       // read the length field, then close without reading the frame
-    CloseBeforeReply  // read the request, then close without answering
+    None,              // answer the status
+    Refuse,            // nothing listens on the port: connections are refused
+    Silent,            // read the request and never answer (the connection stays open)
+    ShortReply,        // answer only the first 11 bytes of the status, then close
+    CloseEarly,        // read the length field, then close without reading the frame
+    CloseBeforeReply,  // read the request, then close without answering
+    SplitReply,        // answer the status in two halves, kReplyPieceGapMs apart
+    ByteByByteReply    // answer the status one byte at a time, kReplyPieceGapMs apart
 };
 
 class TStandInServer {
 public:
     static constexpr int kStatusSize = 12;
+    // Between the pieces of a split reply: long enough for each to arrive as a segment of its own.
+    static constexpr int kReplyPieceGapMs = 20;
     static const QByteArray kAccepted;  // "000000000000"
 
     TStandInServer();
@@ -81,6 +85,8 @@ private:
     void Wake();
     // true while the connection stays open.
     bool Serve(TConnection& c);
+    // Sends the next piece of a reply that is due; true while the connection stays open.
+    bool SendDue(TConnection& c);
 
     std::string m_address;
     int m_port = 0;

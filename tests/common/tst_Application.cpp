@@ -32,10 +32,11 @@ private slots:
         TMessageRecorder boxes;
         QPushButton button(QStringLiteral("x"));
         int after = 0;
-        connect(&button, &QPushButton::clicked, [&] {
+        // Wired as the windows wire their buttons: the widget library is not unwound.
+        connect(&button, &QPushButton::clicked, Guarded([&] {
             throw EDatabaseError(QStringLiteral("ORA-12541: TNS:no listener"));
             ++after;
-        });
+        }));
         button.show();
         QTest::mouseClick(&button, Qt::LeftButton);
         QCOMPARE(boxes.messages, QStringList({QStringLiteral("ORA-12541: TNS:no listener")}));

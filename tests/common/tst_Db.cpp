@@ -1,9 +1,39 @@
 // The database layer on a real SQLite file, and the Oracle functions it adds.
 
+#include <sqlite3.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
 #include <QtTest>
+#include <thread>
 
 #include "Db.h"
 #include "TestSupport.h"
+
+namespace {
+// Another process's write transaction on the file, as the live feed holds one every few seconds.
+class TWriter {
+public:
+    explicit TWriter(const QString& path) {
+        sqlite3_open(path.toUtf8().constData(), &m_db);
+        sqlite3_busy_timeout(m_db, 2000);
+    }
+    ~TWriter() { sqlite3_close(m_db); }
+    TWriter(const TWriter&) = delete;
+    TWriter& operator=(const TWriter&) = delete;
+    QString Exec(const char* sql) {
+        char* error = nullptr;
+        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
+        const QString message = rc == SQLITE_OK ? QString() : QString::fromUtf8(error);
+        sqlite3_free(error);
+        return message;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+};
+}  // namespace
 
 class tst_Db : public QObject {
     Q_OBJECT
@@ -230,6 +260,118 @@ private slots:
         // A bare number against a text column is taken as text.
         QCOMPARE(One(c, QStringLiteral("SELECT COUNT(*) V FROM ATC_INFO WHERE EQUP_TYPE = 2")),
                  QStringLiteral("1"));
+    }
+
+    // ---- error texts ----------------------------------------------------------------------
+
+    void errorTextKeepsWhatFollowsANul() {
+        const QString message =
+            QStringLiteral("no such column: 01") + QChar(0) + QStringLiteral("9X");
+        const EDatabaseError e(message);
+        QCOMPARE(e.Message(), message);
+        QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("no such column: 01\\09X"));
+        // What the operator reads in the default handler's box.
+        TMessageRecorder boxes;
+        ReportException(e);
+        QCOMPARE(boxes.messages, QStringList({QStringLiteral("no such column: 01\\09X")}));
+    }
+
+    // ---- a writer's lock ------------------------------------------------------------------
+
+    void newDatabaseRunsInWalAndReadsReadOnly() {
+        TTempDatabase fresh;
+        fresh.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'A');"));
+        // The scripts' writer has closed: only the database file is left.
+        QVERIFY(!QFile::exists(fresh.Path() + QStringLiteral("-wal")));
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), fresh.Path());
+        QCOMPARE(One(c, QStringLiteral("SELECT journal_mode V FROM pragma_journal_mode")).toLower(),
+                 QStringLiteral("wal"));
+        QCOMPARE(One(c, QStringLiteral("SELECT COUNT(*) V FROM AXLE_INFO")), QStringLiteral("1"));
+        // A write committed while the read-only connection stays open is seen by its next read.
+        TWriter writer(fresh.Path());
+        QCOMPARE(writer.Exec("INSERT INTO AXLE_INFO VALUES ('02', 'B')"), QString());
+        QCOMPARE(One(c, QStringLiteral("SELECT COUNT(*) V FROM AXLE_INFO")), QStringLiteral("2"));
+        QVERIFY_THROWS_EXCEPTION(
+            EDatabaseError, One(c, QStringLiteral("INSERT INTO AXLE_INFO VALUES ('03', 'C')")));
+    }
+
+    void writerHoldingTheLockHoldsUpATickOnlyBriefly_data() {
+        QTest::addColumn<bool>("wal");
+        QTest::addColumn<int>("releaseAfterMs");  // -1: held until the tick is over
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("rollback journal, lock kept: one box within the tick")
+            << false << -1 << true;
+        QTest::newRow("rollback journal, lock released within the wait: the tick succeeds")
+            << false << 50 << false;
+        QTest::newRow("WAL, lock kept: the tick reads at once") << true << -1 << false;
+    }
+    void writerHoldingTheLockHoldsUpATickOnlyBriefly() {
+        QFETCH(bool, wal);
+        QFETCH(int, releaseAfterMs);
+        QFETCH(bool, fails);
+        TTempDatabase file;
+        file.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'A');"));
+        TWriter writer(file.Path());
+        if (!wal) QCOMPARE(writer.Exec("PRAGMA journal_mode=DELETE"), QString());
+        QCOMPARE(writer.Exec("BEGIN EXCLUSIVE; INSERT INTO AXLE_INFO VALUES ('02', 'B');"),
+                 QString());
+        std::thread release;
+        if (releaseAfterMs >= 0)
+            release = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(releaseAfterMs));
+                writer.Exec("COMMIT");
+            });
+
+        // A refresh tick as the monitor runs it: log on, read, close, log off; what it throws
+        // goes to the application's default handler.
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), file.Path());
+        TSQLClientDataSet ds(&c);
+        QString count;
+        bool ticked = false;
+        QElapsedTimer clock;
+        const auto tick = [&] {
+            count.clear();
+            ticked = false;
+            clock.start();
+            QTimer::singleShot(0, [&] {
+                ticked = true;
+                TQueryCleanup cleanup(ds, true);
+                ds.SetCommandText(QStringLiteral("SELECT COUNT(*) N FROM AXLE_INFO"));
+                ds.Open();
+                count = ds.FieldByName(QStringLiteral("N")).AsString();
+                ds.Close();
+                c.SetConnected(false);
+            });
+            QTRY_VERIFY(ticked);
+        };
+        TMessageRecorder boxes;
+        qint64 boxAfterMs = -1;
+        boxes.whileOpen = [&](const QString&) { boxAfterMs = clock.elapsed(); };
+        tick();
+        const qint64 tickMs = clock.elapsed();
+        if (release.joinable()) release.join();
+        if (fails) {
+            QCOMPARE(boxes.messages.size(), 1);
+            QVERIFY2(boxes.messages[0].contains(QStringLiteral("database is locked")),
+                     qPrintable(boxes.messages[0]));
+            QVERIFY2(boxAfterMs >= 0 && boxAfterMs < 1000, qPrintable(QString::number(boxAfterMs)));
+            QVERIFY(count.isEmpty());
+        } else {
+            QCOMPARE(boxes.messages, QStringList());
+            QVERIFY2(tickMs < 1000, qPrintable(QString::number(tickMs)));
+            // WAL readers see the last commit, not the writer's open transaction.
+            QCOMPARE(count, releaseAfterMs >= 0 ? QStringLiteral("2") : QStringLiteral("1"));
+        }
+        QVERIFY(!c.Connected());
+        QVERIFY(!ds.Active());
+
+        // Once the writer has committed, the next tick reads its row.
+        if (releaseAfterMs < 0) QCOMPARE(writer.Exec("COMMIT"), QString());
+        tick();
+        QCOMPARE(count, QStringLiteral("2"));
+        QCOMPARE(boxes.messages.size(), fails ? 1 : 0);
     }
 };
 

@@ -2,13 +2,16 @@
 // the stand-in server, and the connection handling of the command exchange.
 
 #include <fcntl.h>
+#include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
-#include <netdb.h>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <stdexcept>
 
 #include "CommandExchange.h"
@@ -120,6 +123,75 @@ private slots:
         QCOMPARE(int(frame[4]), after);
         QCOMPARE(int(frame[3]), 0x11);
         QCOMPARE(int(frame[5]), 0x22);
+    }
+
+    void frameBitsOutsideTheFrameAreRefused_data() {
+        QTest::addColumn<int>("byteIndex");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("width");
+        QTest::newRow("byte before the frame") << -1 << 0 << 1;
+        QTest::newRow("byte past the frame") << kRequestFrameSize << 0 << 1;
+        QTest::newRow("negative shift") << 4 << -1 << 1;
+        QTest::newRow("shift 8 is past the byte") << 4 << 8 << 1;
+        QTest::newRow("shift 32 is past any word") << 4 << 32 << 1;
+        QTest::newRow("negative width") << 4 << 0 << -1;
+        QTest::newRow("width 9 is wider than a byte") << 4 << 0 << 9;
+        QTest::newRow("width 32") << 4 << 0 << 32;
+    }
+    void frameBitsOutsideTheFrameAreRefused() {
+        QFETCH(int, byteIndex);
+        QFETCH(int, shift);
+        QFETCH(int, width);
+        // Guard bytes around the frame show a write outside it.
+        std::array<unsigned char, kRequestFrameSize + 2> buffer{};
+        buffer.fill(0x5A);
+        unsigned char* frame = buffer.data() + 1;
+        errno = 0;
+        QCOMPARE(set_frame_bits(frame, byteIndex, shift, width, 0xFFu), -1);
+        QCOMPARE(errno, EINVAL);
+        for (unsigned char b : buffer) QCOMPARE(int(b), 0x5A);
+        errno = 0;
+        QCOMPARE(get_frame_bits(frame, byteIndex, shift, width), 0u);
+        QCOMPARE(errno, EINVAL);
+    }
+
+    void frameBitsAtTheEdgesOfTheFrame() {
+        TRequestFrame frame{};
+        QCOMPARE(set_frame_bits(frame.data(), kRequestFrameSize - 1, 7, 1, 1), 0);
+        QCOMPARE(int(frame[kRequestFrameSize - 1]), 0x80);
+        QCOMPARE(get_frame_bits(frame.data(), kRequestFrameSize - 1, 7, 1), 1u);
+        // Width 0 clears nothing and still ORs the value in, as the shift places it.
+        QCOMPARE(set_frame_bits(frame.data(), 0, 0, 0, 0x11), 0);
+        QCOMPARE(int(frame[0]), 0x11);
+        QCOMPARE(get_frame_bits(frame.data(), 0, 0, 0), 0u);
+    }
+
+    void lengthField_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("digits");
+        QTest::newRow("0 is the single digit 0") << 0 << QByteArray("0");
+        QTest::newRow("73, the longest request") << 73 << QByteArray("73");
+        QTest::newRow("100") << 100 << QByteArray("100");
+        QTest::newRow("largest int still fits with its NUL")
+            << std::numeric_limits<int>::max() << QByteArray("2147483647");
+    }
+    void lengthField() {
+        QFETCH(int, length);
+        QFETCH(QByteArray, digits);
+        char field[kLengthFieldSize + 1];
+        std::memset(field, 0x5A, sizeof field);
+        QCOMPARE(set_length_field(field, length), 0);
+        QCOMPARE(QByteArray(field, kLengthFieldSize), LengthField(digits.constData()));
+        QCOMPARE(int(field[kLengthFieldSize]), 0x5A);  // nothing past the 12 bytes
+    }
+
+    void negativeLengthFieldIsRefused() {
+        char field[kLengthFieldSize];
+        errno = 0;
+        QCOMPARE(set_length_field(field, -1), -1);
+        QCOMPARE(errno, EINVAL);
+        TRequestFrame frame{};
+        QCOMPARE(tcp_send(-1, frame.data(), -5), -1);
     }
 
     void getFrameBits() {
@@ -245,6 +317,11 @@ private slots:
         QTest::newRow("hexadecimal") << "0x10" << false << 0;
         QTest::newRow("fraction") << "1.5" << false << 0;
         QTest::newRow("full-width digit") << QString::fromUtf8("\xef\xbc\x91") << false << 0;
+        QTest::newRow("NUL inside: the message keeps what follows it") << QString::fromUtf8(
+                                                                              "1\0"
+                                                                              "2x",
+                                                                              4)
+                                                                       << false << 0;
     }
     void strToIntTakesOnlySigned32BitDecimals() {
         QFETCH(QString, text);
@@ -275,8 +352,18 @@ private slots:
         QTest::newRow("zeros ended by NUL accepted") << QByteArray("00") << ok << 0;
         QTest::newRow("digits end at a non-digit: 2 refused")
             << QByteArray("002x00000000") << ok << -1;
-        QTest::newRow("11 bytes in the first receive fail")
+        QTest::newRow("11 bytes then close fail")
             << QByteArray("000000000000") << TMisbehaviour::ShortReply << -1;
+        QTest::newRow("split 6+6 accepted")
+            << QByteArray("000000000000") << TMisbehaviour::SplitReply << 0;
+        QTest::newRow("split 6+6: a '1' in the second half refused")
+            << QByteArray("000000100000") << TMisbehaviour::SplitReply << -1;
+        QTest::newRow("byte by byte accepted")
+            << QByteArray("000000000000") << TMisbehaviour::ByteByByteReply << 0;
+        QTest::newRow("byte by byte: a '1' as 12th digit refused")
+            << QByteArray("000000000001") << TMisbehaviour::ByteByByteReply << -1;
+        QTest::newRow("byte by byte: a letter first accepted")
+            << QByteArray("E11111111111") << TMisbehaviour::ByteByByteReply << 0;
         QTest::newRow("closed before a reply fails")
             << QByteArray("000000000000") << TMisbehaviour::CloseBeforeReply << -1;
         QTest::newRow("closed after the length field fails")
@@ -344,6 +431,20 @@ private slots:
         QTRY_COMPARE(server.OpenConnectionCount(), 0);
     }
 
+    // The time limit is for the whole reply, not for each piece of it: every piece comes well
+    // within the limit, the twelfth only after it.
+    void replyTricklingInPastTheTimeLimitFails() {
+        static_assert(11 * TStandInServer::kReplyPieceGapMs > 100, "the twelfth byte comes late");
+        SetLinkTimeouts(2000, 100);
+        server.SetMisbehaviour(TMisbehaviour::ByteByByteReply);
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(Exchange(QStringLiteral("0103"), 18, 0), TExchangeResult::Refused);
+        const qint64 ms = t.elapsed();
+        QVERIFY2(ms >= 80 && ms < 2000, qPrintable(QString::number(ms)));
+        QCOMPARE(nSocket, -1);
+    }
+
     void sendingToAPeerThatClosedFailsWithoutEndingTheProgram() {
         server.SetMisbehaviour(TMisbehaviour::CloseBeforeReply);
         const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
@@ -386,19 +487,23 @@ private slots:
         QTest::addColumn<QByteArray>("status");
         QTest::addColumn<TMisbehaviour>("misbehaviour");
         QTest::addColumn<TExchangeResult>("result");
+        QTest::addColumn<bool>("serverCloses");
         QTest::newRow("accepted") << QByteArray("0") << TMisbehaviour::None
-                                  << TExchangeResult::Accepted;
+                                  << TExchangeResult::Accepted << false;
         QTest::newRow("refused") << QByteArray("1") << TMisbehaviour::None
-                                 << TExchangeResult::Refused;
-        QTest::newRow("short reply")
-            << QByteArray("0") << TMisbehaviour::ShortReply << TExchangeResult::Refused;
+                                 << TExchangeResult::Refused << false;
+        QTest::newRow("split reply")
+            << QByteArray("0") << TMisbehaviour::SplitReply << TExchangeResult::Accepted << false;
+        QTest::newRow("short reply, then the server closes")
+            << QByteArray("0") << TMisbehaviour::ShortReply << TExchangeResult::Refused << true;
         QTest::newRow("no reply") << QByteArray("0") << TMisbehaviour::Silent
-                                  << TExchangeResult::Refused;
+                                  << TExchangeResult::Refused << false;
     }
     void exchangeReleasesItsConnection() {
         QFETCH(QByteArray, status);
         QFETCH(TMisbehaviour, misbehaviour);
         QFETCH(TExchangeResult, result);
+        QFETCH(bool, serverCloses);
         SetLinkTimeouts(2000, 200);
         server.SetDefaultStatus(status);
         server.SetMisbehaviour(misbehaviour);
@@ -410,7 +515,7 @@ private slots:
             QCOMPARE(Exchange(QStringLiteral("0103"), 17, 0), result);
             QCOMPARE(nSocket, -1);
         }
-        QVERIFY(server.WaitForClosedByClient(closedBefore + 5, 2000));
+        if (!serverCloses) QVERIFY(server.WaitForClosedByClient(closedBefore + 5, 2000));
         QTRY_COMPARE(server.OpenConnectionCount(), 0);
         QCOMPARE(OpenDescriptors(), fdsBefore);
     }

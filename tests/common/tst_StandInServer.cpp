@@ -15,6 +15,8 @@
 #include "StandInServer.h"
 #include "TestSupport.h"
 
+Q_DECLARE_METATYPE(TMisbehaviour)
+
 namespace {
 
 // A plain client that sends exactly the pieces it is given.
@@ -33,6 +35,22 @@ public:
     bool Send(const QByteArray& piece) {
         return ::send(m_fd, piece.constData(), static_cast<size_t>(piece.size()), MSG_NOSIGNAL) ==
                piece.size();
+    }
+    // Each receive's bytes until the server closes or nothing comes for timeoutMs.
+    QList<QByteArray> ReadPieces(int timeoutMs, bool* closed) {
+        QList<QByteArray> pieces;
+        *closed = false;
+        for (;;) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, timeoutMs) <= 0) return pieces;
+            char buffer[64];
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                *closed = true;
+                return pieces;
+            }
+            pieces << QByteArray(buffer, static_cast<int>(n));
+        }
     }
     // Everything until the server closes or nothing comes for timeoutMs.
     QByteArray ReadAll(int timeoutMs, bool* closed) {
@@ -128,6 +146,35 @@ private slots:
         QCOMPARE(accepted.load(), 1);  // "E": a letter first counts as accepted
         server.ClearStatuses();
         QCOMPARE(server.StatusFor(12), TStandInServer::kAccepted);
+    }
+
+    void replyInPieces_data() {
+        QTest::addColumn<TMisbehaviour>("misbehaviour");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("pieces");  // at least; the network may still join some
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("split: two halves")
+            << TMisbehaviour::SplitReply << TStandInServer::kAccepted << 2 << false;
+        QTest::newRow("byte by byte")
+            << TMisbehaviour::ByteByByteReply << TStandInServer::kAccepted << 2 << false;
+        QTest::newRow("short: 11 bytes, then closed")
+            << TMisbehaviour::ShortReply << TStandInServer::kAccepted.left(11) << 1 << true;
+    }
+    void replyInPieces() {
+        QFETCH(TMisbehaviour, misbehaviour);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, pieces);
+        QFETCH(bool, closes);
+        TStandInServer server;
+        QVERIFY(server.Start());
+        server.SetMisbehaviour(misbehaviour);
+        TRawClient client(server.Port());
+        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        bool closed = false;
+        const QList<QByteArray> got = client.ReadPieces(500, &closed);
+        QCOMPARE(got.join(), reply);
+        QVERIFY2(got.size() >= pieces, qPrintable(QString::number(got.size())));
+        QCOMPARE(closed, closes);
     }
 
     void refuseClosesThePortAndLeavingItOpensTheSamePort() {

@@ -1,6 +1,8 @@
 // Waiting threads, their collection, and the work thread of the command buttons: when the work
 // runs, where, how often, what ends it, and that nothing hangs or leaks.
 
+#include <sched.h>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 #include "Convert.h"
 #include "TestSupport.h"
@@ -51,6 +54,29 @@ protected:
 
 private:
     TItemLog* m_log;
+};
+
+// Keeps this thread, and the threads it starts meanwhile, on the CPU it runs on: a thread that
+// wakes another is then often preempted at once, which opens the narrow windows between a
+// wake-up and the waker's last step.
+class TOneCpu {
+public:
+    TOneCpu() {
+        m_saved = sched_getaffinity(0, sizeof m_previous, &m_previous) == 0;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(sched_getcpu(), &one);
+        sched_setaffinity(0, sizeof one, &one);
+    }
+    ~TOneCpu() {
+        if (m_saved) sched_setaffinity(0, sizeof m_previous, &m_previous);
+    }
+    TOneCpu(const TOneCpu&) = delete;
+    TOneCpu& operator=(const TOneCpu&) = delete;
+
+private:
+    cpu_set_t m_previous;
+    bool m_saved = false;
 };
 
 class TRefusingWindow : public QWidget {
@@ -97,6 +123,14 @@ class tst_WaitThread : public QObject {
     }
 
 private slots:
+    // The process's first hand-off to the main thread pays for what starts only then (under
+    // ThreadSanitizer some 150 ms); that belongs to no test's time bound.
+    void initTestCase() {
+        bool ran = false;
+        Start(0, [&] { ran = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(ran, 5000);
+        QTRY_COMPARE(TWorkThread::LiveCount(), 0);
+    }
     void init() { baseline = TWorkThread::LiveCount(); }
 
     // --- when the work runs
@@ -384,6 +418,61 @@ private slots:
         QCOMPARE(log.processed.load(), 3);
         QCOMPARE(log.terminatedWhenProcessed.load(), 2);
         QTRY_COMPARE(log.destroyed.load(), 3);
+    }
+
+    // A thread that frees itself may end before Resume has called OnResume; the sender handed to
+    // OnResume must still be there for the handler's whole run.
+    void selfFreeingThreadOutlivesItsOnResume() {
+        for (int round = 0; round < 3; ++round) {
+            TItemLog log;
+            auto* item = new TProbeItem(nullptr, 0, &log);
+            bool aliveThroughout = false;
+            int senderInterval = -1;
+            item->OnResume = [&](TWaitThread* sender) {
+                // Time enough for the thread to run to its end, were it allowed to.
+                QElapsedTimer clock;
+                clock.start();
+                while (log.destroyed.load() == 0 && clock.elapsed() < 50)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                aliveThroughout = log.destroyed.load() == 0;
+                senderInterval = sender->Interval;
+            };
+            item->Resume();
+            QVERIFY(aliveThroughout);
+            QCOMPARE(senderInterval, 0);
+            QTRY_COMPARE(log.destroyed.load(), 1);
+            QCOMPARE(log.processed.load(), 1);
+        }
+    }
+
+    void resumingSelfFreeingThreadsManyTimes() {
+        TOneCpu oneCpu;
+        constexpr int kRounds = 2000;
+        TItemLog log;
+        std::atomic<int> resumed{0};
+        for (int round = 0; round < kRounds; ++round) {
+            auto* item = new TProbeItem(nullptr, 0, &log);
+            item->OnResume = [&resumed](TWaitThread*) { ++resumed; };
+            item->Resume();
+        }
+        QCOMPARE(resumed.load(), kRounds);
+        QTRY_COMPARE_WITH_TIMEOUT(log.destroyed.load(), kRounds, 20000);
+    }
+
+    // The last item may still be leaving the collection (inside RemoveThread, its lock not yet
+    // released) when the collection sees itself empty; destruction must wait for it.
+    void collectionDestroyedWhileItsLastItemLeaves() {
+        TOneCpu oneCpu;
+        constexpr int kRounds = 3000;
+        TItemLog log;
+        for (int round = 0; round < kRounds; ++round) {
+            auto* c = new TWaitThreadCollection;
+            for (int i = 0; i < 2; ++i) (new TProbeItem(c, 0, &log))->Resume();
+            if (round % 2) std::this_thread::yield();
+            delete c;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(log.destroyed.load(), 2 * kRounds, 20000);
+        QCOMPARE(log.processed.load(), 2 * kRounds);
     }
 
     void eventWaitsAndResets() {

@@ -620,6 +620,51 @@ private slots:
         QFETCH(QString, expected);
         QCOMPARE(built, expected);
     }
+
+    // ---- damaged stored values ------------------------------------------------------------
+
+    void rowsWithANulAreSkippedAndTheWindowOpens() {
+        if (OnServer())
+            QSKIP("the server's text holds neither a NUL byte nor bytes that are not UTF-8");
+        TMonitorDb fx(QString::fromUtf8(kRoadNetwork) + QStringLiteral(R"SQL(
+INSERT INTO SPOT_INFO VALUES ('SD','손상지점','없음'),('SU','원주' || CAST(X'FF' AS TEXT),'강원');
+INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) VALUES
+ ('D' || char(0) || '1',105,'2','Y','SD'),(CAST(X'55FF' AS TEXT),106,'2','Y','SU');
+INSERT INTO OVD_INFO (OVD_ID, ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES
+ (14,'D' || char(0) || '1','L1',1,'Y'),(15,CAST(X'55FF' AS TEXT),'L3',1,'Y');
+INSERT INTO RESR_SPOT_CONF_INFO VALUES ('0','R1','SD');
+)SQL"));
+        TMessageRecorder boxes;
+        TfrmTrafMonText form;
+        // Both branches' rows in one box, once the rebuild is over.
+        QTRY_COMPARE(boxes.messages.size(), 1);
+        QCOMPARE(boxes.messages[0],
+                 QStringLiteral("저장된 값에 NUL 문자가 있어 다음 행을 트리에 넣지 않았습니다:\n"
+                                "AXLE_NAME1='경부선', LINK_ID1='L1', SPOT_ID1='SD', "
+                                "SPOT_NAME1='손상지점', ATC_ID1='D\\01', ATC_NUM1='105'\n"
+                                "RESR_SPOT_ID1='R1', RESR_NAME1='수도권', SPOT_ID1='SD', "
+                                "SPOT_NAME1='손상지점', ATC_ID1='D\\01', ATC_NUM1='105'"));
+        PVirtualNode root = TreeOf(form)->topLevelItem(0);
+        PVirtualNode axis = root->child(0);
+        PVirtualNode resr = root->child(1);
+        QCOMPARE(ChildTexts(axis), QStringList({"경부선", "영동선"}));
+        QCOMPARE(ChildTexts(axis->child(0)),
+                 QStringList({"서울TG(0201)", "서울TG(0201)", "수원IC(0101)", "수원IC(0101)"}));
+        // The id that is not UTF-8 shows its replacement character; its station is listed.
+        const QStringList yeongdong = ChildTexts(axis->child(1));
+        QCOMPARE(yeongdong.size(), 3);
+        QVERIFY2(
+            yeongdong[2].startsWith(QStringLiteral("원주") + QChar(QChar::ReplacementCharacter)),
+            qPrintable(yeongdong.join(',')));
+        QCOMPARE(TreeOf(form)->GetNodeDataAs<data>(axis->child(1)->child(2))->strATC_ID,
+                 QStringLiteral("U") + QChar(QChar::ReplacementCharacter));
+        QCOMPARE(ChildTexts(resr), QStringList({"강원권", "수도권"}));
+        QCOMPARE(ChildTexts(resr->child(1)), QStringList({"서울TG(0201)", "수원IC(0101)"}));
+        QVERIFY(!fx.dm->vdsConnection.Connected());
+        QVERIFY(!fx.dm->dsAxis.Active() && !fx.dm->dsPoint.Active() && !fx.dm->dsQuery.Active());
+        QCoreApplication::processEvents();  // nothing more was posted
+        QCOMPARE(boxes.messages.size(), 1);
+    }
 };
 
 VDS_TEST_MAIN(tst_TrafMonTextFrm)

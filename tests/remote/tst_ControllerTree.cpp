@@ -342,6 +342,79 @@ private slots:
         again.ct.Build();
         QCOMPARE(again.tree->ChildCount(again.ct.pResrBranch), 2);
     }
+
+    // ---- damaged stored values -----------------------------------------------------------
+
+    void rowsWithANulAreSkippedAndNamedInOneMessage() {
+        if (OnServer())
+            QSKIP("the server's text holds neither a NUL byte nor bytes that are not UTF-8");
+        TTempDatabase damaged;
+        damaged.Load(QString::fromUtf8(kFixture) + QStringLiteral(R"SQL(
+INSERT INTO AXLE_INFO VALUES ('A9' || char(0) || 'x', '손상축');
+INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, IOFL_TYPE) VALUES ('L91', 'A9' || char(0) || 'x', '1');
+INSERT INTO SPOT_INFO VALUES ('S5', '손상지점', '서울');
+INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID)
+    VALUES ('0106' || char(0) || 'Z', 236, '2', 'Y', 'S5');
+INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0106' || char(0) || 'Z', 'L11', 9, 'Y');
+INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0101', 'L91', 9, 'Y');
+INSERT INTO RESR_SPOT_CONF_INFO VALUES ('0', 'R1', 'S5');
+INSERT INTO RESR_SPOT_INFO VALUES ('0', '기본', 'R3' || char(0), '손상군');
+)SQL"));
+        UseDatabase(damaged.Path());
+        TMessageRecorder boxes;
+        THost h;
+        h.ct.Build();
+        QCOMPARE(boxes.messages,
+                 QStringList({QStringLiteral(
+                     "저장된 값에 NUL 문자가 있어 다음 행을 트리에 넣지 않았습니다:\n"
+                     "LINK_ID='L11', SPOT_ID='S5', SPOT_NAME='손상지점', ATC_ID='0106\\0Z'\n"
+                     "AXLE_ID='A9\\0x', AXLE_NAME='손상축'\n"
+                     "SPOT_ID='S5', SPOT_NAME='손상지점', ATC_ID='0106\\0Z'\n"
+                     "RESR_SPOT_ID='R3\\0', RESR_NAME='손상군'")}));
+        // Everything else is there, as without the damaged rows, and the build went to its end.
+        auto* t = h.tree;
+        QCOMPARE(Texts(t, h.ct.pAxisBranch), QStringList({"강변북로", "경부선", "올림픽대로"}));
+        QStringList gyeongbu = Texts(t, Child(t, h.ct.pAxisBranch, 1));
+        gyeongbu.sort();
+        QCOMPARE(gyeongbu,
+                 QStringList({"잠실대교", "한남대교 북단", "한남대교 북단", "한남대교 북단"}));
+        QStringList olympic = Texts(t, Child(t, h.ct.pAxisBranch, 2));
+        olympic.sort();
+        QCOMPARE(olympic, QStringList({"반포대교", "잠실대교"}));
+        QCOMPARE(Texts(t, h.ct.pResrBranch), QStringList({"도심권", "외곽"}));
+        QStringList downtown = Texts(t, Child(t, h.ct.pResrBranch, 0));
+        downtown.sort();
+        QCOMPARE(downtown, QStringList({"반포대교", "반포대교", "한남대교 북단"}));
+        QVERIFY(h.ct.pRootNode->isExpanded());
+        QVERIFY(!dmOracle->vdsConnection.Connected());
+        UseDatabase(db.Path());
+    }
+
+    void idsThatAreNotUtf8ShowAsReplacementCharacters() {
+        if (OnServer())
+            QSKIP("the server's text holds neither a NUL byte nor bytes that are not UTF-8");
+        TTempDatabase damaged;
+        damaged.Load(QString::fromUtf8(kFixture) + QStringLiteral(R"SQL(
+INSERT INTO SPOT_INFO VALUES ('S6', '성수' || CAST(X'FF' AS TEXT), '서울');
+INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID)
+    VALUES (CAST(X'30313037FF' AS TEXT), 237, '2', 'Y', 'S6');
+INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES (CAST(X'30313037FF' AS TEXT), 'L21', 9, 'Y');
+)SQL"));
+        UseDatabase(damaged.Path());
+        TMessageRecorder boxes;
+        THost h;
+        h.ct.Build();
+        QCOMPARE(boxes.messages, QStringList());
+        const QString replaced = QStringLiteral("성수") + QChar(QChar::ReplacementCharacter);
+        PVirtualNode olympic = Child(h.tree, h.ct.pAxisBranch, 2);
+        PVirtualNode leaf = nullptr;
+        for (PVirtualNode n = h.tree->GetFirstChild(olympic); n; n = h.tree->GetNextSibling(n))
+            if (n->text(0) == replaced) leaf = n;
+        QVERIFY(leaf);
+        QCOMPARE(h.tree->GetNodeDataAs<data>(leaf)->strATC_ID,
+                 QStringLiteral("0107") + QChar(QChar::ReplacementCharacter));
+        UseDatabase(db.Path());
+    }
 };
 
 VDS_TEST_MAIN(tst_ControllerTree)

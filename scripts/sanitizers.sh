@@ -1,0 +1,66 @@
+# The sanitizer builds of the test command (scripts/run-tests.sh --sanitizers). Sourced after
+# lib.sh, not run.
+#
+# build-asan/  everything built with AddressSanitizer and UndefinedBehaviorSanitizer, the whole
+#              suite run there; LeakSanitizer checks every program's end.
+# build-tsan/  the thread and command suites built with ThreadSanitizer and run there, with
+#              scripts/tsan.supp for what lies inside Qt.
+#
+# Any sanitizer report fails the run, also one from a child process whose exit status its test
+# does not read: each report is written to a file in the build folder's sanitizer-reports/, and
+# any file there fails the run and is shown.
+
+SANITIZER_PACKAGES=(libasan8 libubsan1 libtsan2)
+TSAN_SUITES=(tst_WaitThread tst_Link tst_StandInServer tst_ParamUpDown tst_RemoteCtrl tst_InfoReq)
+
+# sanitizer_build <folder> <sanitizers> [target...]: configures and builds there.
+sanitizer_build() {
+    local dir=$1 sanitizers=$2
+    shift 2
+    local targets=()
+    for t in "$@"; do targets+=(--target "$t"); done
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDS_SANITIZE="$sanitizers"
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+}
+
+# sanitizer_ctest <folder> [ctest argument...]: runs ctest there with the sanitizers' options;
+# fails when a test fails or any report was written.
+sanitizer_ctest() {
+    local dir=$1
+    shift
+    local reports="$dir/sanitizer-reports"
+    rm -rf "$reports"
+    mkdir -p "$reports"
+    local status=0
+    (
+        cd "$dir"
+        export QT_QPA_PLATFORM=offscreen
+        export ASAN_OPTIONS="detect_leaks=1:log_path=$reports/asan"
+        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
+        # die_after_fork=0: QProcess starts its children in a way TSan takes for a fork of this
+        # multi-threaded process, after which it would end the test at its next thread.
+        export TSAN_OPTIONS="suppressions=$ROOT/scripts/tsan.supp:die_after_fork=0:log_path=$reports/tsan"
+        ctest --output-on-failure -j "$(nproc)" "$@"
+    ) || status=$?
+    local found=("$reports"/*)
+    if [ -e "${found[0]}" ]; then
+        for f in "${found[@]}"; do
+            echo "=== sanitizer report: $f"
+            cat "$f"
+        done
+        status=1
+    fi
+    return "$status"
+}
+
+run_sanitizer_suites() {
+    install_packages "${SANITIZER_PACKAGES[@]}"
+    local status=0
+    sanitizer_build "$ROOT/build-asan" address,undefined
+    sanitizer_ctest "$ROOT/build-asan" || status=1
+    sanitizer_build "$ROOT/build-tsan" thread "${TSAN_SUITES[@]}" vds-commsim
+    local pattern
+    pattern="^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
+    sanitizer_ctest "$ROOT/build-tsan" -R "$pattern" || status=1
+    return "$status"
+}
