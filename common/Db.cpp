@@ -215,7 +215,8 @@ void TSQLClientDataSet::SetCommandText(const QString& text) {
 
 void TSQLClientDataSet::SetActive(bool active) {
     if (active == m_active) return;
-    m_rows.clear();
+    m_values.clear();
+    m_rowCount = 0;
     m_fieldNames.clear();
     m_fieldIndex.clear();
     m_lookupOrder.clear();
@@ -245,7 +246,8 @@ void TSQLClientDataSet::SetActive(bool active) {
 }
 
 bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
-    m_rows.clear();
+    m_values.clear();
+    m_rowCount = 0;
     m_fieldNames.clear();
     m_fieldIndex.clear();
     m_lookupOrder.clear();
@@ -264,15 +266,16 @@ bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
         m_fieldNames.append(record.fieldName(i).toUpper());
         m_fieldIndex.insert(m_fieldNames.last(), m_fieldIndex.value(m_fieldNames.last(), i));
     }
+    const int columns = record.count();
     while (query.next()) {
-        QVector<QVariant> row(record.count());
-        for (int i = 0; i < record.count(); ++i) row[i] = query.value(i);
-        m_rows.push_back(std::move(row));
+        for (int i = 0; i < columns; ++i) m_values.push_back(query.value(i));
+        ++m_rowCount;
     }
     if (query.lastError().isValid()) {
         *error = ErrorText(query.lastError());
         *lost = ConnectionLost(db, query.lastError());
-        m_rows.clear();
+        m_values.clear();
+        m_rowCount = 0;
         m_fieldNames.clear();
         m_fieldIndex.clear();
         return false;
@@ -292,7 +295,7 @@ void TSQLClientDataSet::First() {
 
 void TSQLClientDataSet::Next() {
     RequireActive();
-    if (m_pos < m_rows.size()) ++m_pos;
+    if (m_pos < m_rowCount) ++m_pos;
     m_lookupStep = 0;
 }
 
@@ -315,19 +318,19 @@ int TSQLClientDataSet::FieldIndex(const QString& name) const {
 
 bool TSQLClientDataSet::Eof() const {
     RequireActive();
-    return m_pos >= m_rows.size();
+    return m_pos >= m_rowCount;
 }
 
 int TSQLClientDataSet::RecordCount() const {
     RequireActive();
-    return static_cast<int>(m_rows.size());
+    return static_cast<int>(m_rowCount);
 }
 
 TField TSQLClientDataSet::FieldByName(const QString& name) const {
     RequireActive();
     const int index = FieldIndex(name);
     // Past the last row the last row stays current; an empty result reads as NULL.
-    if (m_rows.empty()) return TField(name, QVariant());
-    const size_t pos = m_pos < m_rows.size() ? m_pos : m_rows.size() - 1;
-    return TField(name, m_rows[pos][index]);
+    if (m_rowCount == 0) return TField(name, QVariant());
+    const size_t pos = m_pos < m_rowCount ? m_pos : m_rowCount - 1;
+    return TField(name, m_values[pos * m_fieldNames.size() + index]);
 }

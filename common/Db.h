@@ -140,7 +140,8 @@ private:
     QHash<QString, int> m_fieldIndex;  // the first column of each name
     mutable std::vector<int> m_lookupOrder;
     mutable size_t m_lookupStep = 0;
-    std::vector<QVector<QVariant>> m_rows;
+    std::vector<QVariant> m_values;  // row after row
+    size_t m_rowCount = 0;
     size_t m_pos = 0;
 };
 
