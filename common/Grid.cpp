@@ -9,6 +9,27 @@
 namespace {
 // Widths of texts already measured; a refresh mostly writes texts it wrote before.
 constexpr int kWidthCacheLimit = 4096;
+
+constexpr int kCellType = QTableWidgetItem::UserType + 1;
+
+// A cell that keeps its text where a refresh compares it without copying it each time.
+class TGridCell : public QTableWidgetItem {
+public:
+    explicit TGridCell(const QString& text) : QTableWidgetItem(text, kCellType), shown(text) {}
+    void setData(int role, const QVariant& value) override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) shown = value.toString();
+        QTableWidgetItem::setData(role, value);
+    }
+    QTableWidgetItem* clone() const override { return new TGridCell(*this); }
+
+    QString shown;
+};
+
+bool Shows(const QTableWidgetItem* cell, const QString& text) {
+    if (!cell) return text.isEmpty();
+    if (cell->type() == kCellType) return static_cast<const TGridCell*>(cell)->shown == text;
+    return cell->text() == text;
+}
 }  // namespace
 
 TfpSpread::TfpSpread(QWidget* parent) : QTableWidget(parent) {
@@ -68,14 +89,14 @@ void TfpSpread::WriteCell(int row, int col, const QString& text) {
         m_writtenSince[sinceEmptied] |= std::uint64_t{1} << col;
     if (!text.isEmpty()) m_filledRows = std::max(m_filledRows, row + 1);
     // The text the cell shows already fits its column.
-    if (cell ? cell->text() == text : text.isEmpty()) return;
+    if (Shows(cell, text)) return;
     {
         std::optional<QSignalBlocker> quiet;
         if (!m_redraw) quiet.emplace(model());
         if (cell)
             cell->setText(text);
         else
-            setItem(row, col, new QTableWidgetItem(text));
+            setItem(row, col, new TGridCell(text));
     }
     if (!m_redraw) NoteQuietChange(row, col);
     if (text.isEmpty()) return;
@@ -107,7 +128,7 @@ void TfpSpread::Settle() {
                 for (int c = 0; c < cols; ++c) {
                     if (c < kTrackedCols && (m_writtenSince[i] >> c & 1)) continue;
                     QTableWidgetItem* cell = item(first + i, c);
-                    if (!cell || cell->text().isEmpty()) continue;
+                    if (Shows(cell, QString())) continue;
                     cell->setText(QString());
                     NoteQuietChange(first + i, c);
                 }
@@ -138,7 +159,13 @@ void TfpSpread::DeleteRows(int first, int count) {
     m_emptiedFrom = first;
     m_writtenSince.assign(m_filledRows - first + 1, 0);
     m_filledRows = first - 1;
-    if (columnCount() > kTrackedCols) Settle();
+    if (columnCount() > kTrackedCols) {
+        Settle();
+        return;
+    }
+    // A fill that never comes (its query failed) leaves them to the next pass of the event loop,
+    // before anything can look at them there.
+    QMetaObject::invokeMethod(this, [this] { Settle(); }, Qt::QueuedConnection);
 }
 
 void TfpSpread::SetReDraw(bool on) {
