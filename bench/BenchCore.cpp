@@ -153,7 +153,7 @@ TBenchResult RunPaired(const QString& work, int runs, const TWork& program, cons
     program();
     if (between) between();
     bare();
-    std::vector<double> p, b;
+    std::vector<double> p, b, ratios;
     for (int i = 0; i < runs; ++i) {
         if (i % 2 == 0) {
             p.push_back(TimeMs(program));
@@ -164,8 +164,9 @@ TBenchResult RunPaired(const QString& work, int runs, const TWork& program, cons
             p.push_back(TimeMs(program));
             if (between) between();
         }
+        ratios.push_back(b.back() > 0 ? p.back() / b.back() : 0);
     }
-    return {work, runs, Median(p), Median(b)};
+    return {work, runs, Median(p), Median(b), Median(ratios)};
 }
 
 TSqlCapture CaptureSql(const TWork& work) {
@@ -208,7 +209,7 @@ QString FormatMs(double ms) {
 
 QString TableRow(const TBenchResult& r) {
     return QStringLiteral("| %1 | %2 | %3 | %4 | %5 |")
-        .arg(r.work, FormatMs(r.programMs), FormatMs(r.bareMs), QString::number(r.Ratio(), 'f', 2))
+        .arg(r.work, FormatMs(r.programMs), FormatMs(r.bareMs), QString::number(r.ratio, 'f', 2))
         .arg(r.runs);
 }
 

@@ -23,7 +23,9 @@ struct TBenchResult {
     int runs = 0;
     double programMs = 0;  // medians
     double bareMs = 0;
-    double Ratio() const { return bareMs > 0 ? programMs / bareMs : 0; }
+    // The median of each program run's time over the bare run's beside it: a load on the machine
+    // that comes and goes weighs on both runs of a pair.
+    double ratio = 0;
 };
 
 // One untimed run of each side, then runs timed runs of each, alternating which goes first.

@@ -18,6 +18,7 @@
 
 #include "Application.h"
 #include "BenchCore.h"
+#include "DevStsMonFrm.h"
 #include "Grid.h"
 #include "OracleDM.h"
 #include "TrafMonTextFrm.h"
@@ -79,8 +80,7 @@ public:
         if (ticked < n) throw std::runtime_error("the database has too few stations");
     }
 
-    int FilledRows() {
-        TfpSpread* grid = Grid();
+    static int FilledRows(TfpSpread* grid) {
         int r = 0;
         for (;; ++r) {
             grid->SetRow(r + 1);
@@ -96,9 +96,26 @@ public:
         const TWork bare = BareEngine(CaptureSql(program));
         Settle();
         const QString work = label.isEmpty() ? QStringLiteral("refresh tick, %1 stations (%2 rows)")
-                                                   .arg(Count(stations), Count(FilledRows()))
+                                                   .arg(Count(stations), Count(FilledRows(Grid())))
                                              : label;
         return RunPaired(work, runs, program, bare, Settle);
+    }
+
+    // The equipment-status window fed with the ticked stations by the monitor window, all
+    // stations shown, refreshed by its own timer over the second connection.
+    TBenchResult StatusRefresh(int stations) {
+        TickStations(stations);
+        if (!statusWindow)
+            statusWindow = OpenDevStsMon(TfrmTrafMonText::kModeVds, QString(), false);
+        TfrmDevStsMon* window = statusWindow;
+        window->SetMonitorTarget(TfrmTrafMonText::kModeVds, Form().GetCheckedAtcList());
+        const TWork program = [window] { window->tmrMonTimer(); };
+        const TWork bare = BareEngine(CaptureSql(program));
+        Settle();
+        const int rows = FilledRows(window->findChild<TfpSpread*>("fpSpread1"));
+        return RunPaired(QStringLiteral("status window refresh, %1 stations (%2 rows)")
+                             .arg(Count(stations), Count(rows)),
+                         runs, program, bare, Settle);
     }
 
     TBenchResult StationTree(int stations) {
@@ -143,6 +160,7 @@ private:
     QTemporaryDir dir;
     std::unique_ptr<TdmOracle> dm;
     std::unique_ptr<TfrmTrafMonText> form;
+    QPointer<TfrmDevStsMon> statusWindow;
 };
 
 }  // namespace
@@ -181,6 +199,7 @@ int main(int argc, char** argv) {
             // After a large result the grid must cost what the small one fills, not what it held.
             PrintLine(
                 TableRow(bench.Tick(10, QStringLiteral("refresh tick, 10 stations, after 1,000"))));
+            for (int stations : {100, 1000}) PrintLine(TableRow(bench.StatusRefresh(stations)));
             const int ticks = parser.value(QStringLiteral("memory-ticks")).toInt();
             if (ticks > 0) bench.Memory(100, ticks);
         }
