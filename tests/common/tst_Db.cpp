@@ -188,6 +188,34 @@ private slots:
         QVERIFY(!c.Connected());
     }
 
+    // A reader may ask for a row's columns in any order, some twice, some not at all; each name
+    // finds its own column whatever was asked for on the rows before.
+    void fieldsReadInAnyOrder() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral(
+            "SELECT 'a1' A, 'b1' B, 'c1' C, 'x1' A UNION ALL SELECT 'a2', 'b2', 'c2', 'x2' "
+            "UNION ALL SELECT 'a3', 'b3', 'c3', 'x3' UNION ALL SELECT 'a4', 'b4', 'c4', 'x4'"));
+        ds.Open();
+        const QList<QStringList> asked = {
+            {"A", "B", "C"}, {"C", "a", "B", "A", "c"}, {"B"}, {"B", "A", "NONE", "C"}};
+        QStringList seen;
+        int row = 0;
+        for (ds.First(); !ds.Eof(); ds.Next(), ++row) {
+            for (const QString& name : asked[row]) {
+                try {
+                    seen << ds.FieldByName(name).AsString();
+                } catch (const EDatabaseError&) {
+                    seen << QStringLiteral("missing");
+                }
+            }
+        }
+        // Of two columns of one name, the first answers.
+        QCOMPARE(seen, QStringList({"a1", "b1", "c1", "c2", "a2", "b2", "a2", "c2", "b3", "b4",
+                                    "a4", "missing", "c4"}));
+    }
+
     void emptyResultAndConversions() {
         TSQLConnection c;
         c.SetParam(QStringLiteral("Database"), db->Path());
