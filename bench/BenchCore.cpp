@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
@@ -11,6 +13,7 @@
 #include <stdexcept>
 
 #include "OracleFunctions.h"
+#include "UiHooks.h"
 
 namespace {
 
@@ -190,6 +193,18 @@ TSqlCapture CaptureSql(const TWork& work) {
 TWork BareEngine(TSqlCapture capture) {
     auto replay = std::make_shared<TReplay>(std::move(capture));
     return [replay] { replay->Run(); };
+}
+
+void Settle() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+void StopAtMessageBox(const char* tool) {
+    SetMessageHook([tool](const QString& text) {
+        std::fprintf(stderr, "%s: %s\n", tool, qPrintable(text));
+        std::exit(1);
+    });
 }
 
 long ResidentKb() {

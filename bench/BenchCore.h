@@ -50,6 +50,13 @@ TSqlCapture CaptureSql(const TWork& work);
 // The captured SQL replayed through the sqlite3 C API.
 TWork BareEngine(TSqlCapture capture);
 
+// The event loop's work after a handler, as the program would do it before its next tick:
+// repaints, deferred deletes. Untimed.
+void Settle();
+// The work must run as it does for the operator: a message box would stop it, so one ends the
+// benchmark with its text instead.
+void StopAtMessageBox(const char* tool);
+
 // The resident set of this process, in kB.
 long ResidentKb();
 

@@ -22,15 +22,8 @@
 #include "Grid.h"
 #include "OracleDM.h"
 #include "TrafMonTextFrm.h"
-#include "UiHooks.h"
 
 namespace {
-
-// The event loop's work after a handler: repaint, deferred deletes.
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 class TMonitorBench {
 public:
@@ -184,11 +177,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vds-bench-monitor: --db is required\n");
         return 2;
     }
-    // The work must run as it does for the operator; a message box would stop it.
-    SetMessageHook([](const QString& text) {
-        std::fprintf(stderr, "vds-bench-monitor: %s\n", qPrintable(text));
-        std::exit(1);
-    });
+    StopAtMessageBox("vds-bench-monitor");
 
     try {
         TMonitorBench bench;

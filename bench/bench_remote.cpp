@@ -22,15 +22,9 @@
 #include "Link.h"
 #include "OracleDM.h"
 #include "StandInServer.h"
-#include "UiHooks.h"
 #include "main.h"
 
 namespace {
-
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
 
 // The same bytes as the program sent, over a plain blocking socket.
 TWork BareExchange(int port, const QByteArray& request) {
@@ -135,10 +129,7 @@ int main(int argc, char** argv) {
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs of each side."),
                       QStringLiteral("n"), QStringLiteral("30")});
     parser.process(app);
-    SetMessageHook([](const QString& text) {
-        std::fprintf(stderr, "vds-bench-remote: %s\n", qPrintable(text));
-        std::exit(1);
-    });
+    StopAtMessageBox("vds-bench-remote");
 
     try {
         TRemoteBench bench;
