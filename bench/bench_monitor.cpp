@@ -6,8 +6,8 @@
 // --db is the database of the refresh ticks and the memory check, each --tree-db one of the
 // station-tree rows (made by vds-benchdb). Prints table rows on standard output.
 //
-// Each work item is one function returning its row; a new one (the equipment-status window's
-// refresh, say) is one more function of TMonitorBench and one more call in main.
+// Each work item is one function returning its row, as StatusRefresh shows: a new one is one more
+// function of TMonitorBench and one more call in main.
 
 #include <QCommandLineParser>
 #include <QDir>
