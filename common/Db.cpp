@@ -164,6 +164,9 @@ void TSQLConnection::CloseDb() {
 
 QString TField::AsString() const {
     if (m_value.isNull()) return {};
+    // Texts, the most read, without a conversion.
+    if (m_value.metaType() == QMetaType::fromType<QString>())
+        return *static_cast<const QString*>(m_value.constData());
     switch (m_value.typeId()) {
         case QMetaType::QByteArray:
             return QString::fromUtf8(m_value.toByteArray());
@@ -212,8 +215,11 @@ void TSQLClientDataSet::SetCommandText(const QString& text) {
 
 void TSQLClientDataSet::SetActive(bool active) {
     if (active == m_active) return;
-    m_rows.clear();
+    m_values.clear();
+    m_rowCount = 0;
     m_fieldNames.clear();
+    m_fieldIndex.clear();
+    m_lookupOrder.clear();
     m_pos = 0;
     if (!active) {
         m_active = false;
@@ -240,8 +246,11 @@ void TSQLClientDataSet::SetActive(bool active) {
 }
 
 bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
-    m_rows.clear();
+    m_values.clear();
+    m_rowCount = 0;
     m_fieldNames.clear();
+    m_fieldIndex.clear();
+    m_lookupOrder.clear();
     m_pos = 0;
     const QSqlDatabase db = QSqlDatabase::database(m_connection->QtConnectionName(), false);
     QSqlQuery query(db);
@@ -253,17 +262,22 @@ bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
         return false;
     }
     const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i) m_fieldNames.append(record.fieldName(i).toUpper());
+    for (int i = 0; i < record.count(); ++i) {
+        m_fieldNames.append(record.fieldName(i).toUpper());
+        m_fieldIndex.insert(m_fieldNames.last(), m_fieldIndex.value(m_fieldNames.last(), i));
+    }
+    const int columns = record.count();
     while (query.next()) {
-        QVector<QVariant> row(record.count());
-        for (int i = 0; i < record.count(); ++i) row[i] = query.value(i);
-        m_rows.push_back(std::move(row));
+        for (int i = 0; i < columns; ++i) m_values.push_back(query.value(i));
+        ++m_rowCount;
     }
     if (query.lastError().isValid()) {
         *error = ErrorText(query.lastError());
         *lost = ConnectionLost(db, query.lastError());
-        m_rows.clear();
+        m_values.clear();
+        m_rowCount = 0;
         m_fieldNames.clear();
+        m_fieldIndex.clear();
         return false;
     }
     return true;
@@ -276,29 +290,47 @@ void TSQLClientDataSet::RequireActive() const {
 void TSQLClientDataSet::First() {
     RequireActive();
     m_pos = 0;
+    m_lookupStep = 0;
 }
 
 void TSQLClientDataSet::Next() {
     RequireActive();
-    if (m_pos < m_rows.size()) ++m_pos;
+    if (m_pos < m_rowCount) ++m_pos;
+    m_lookupStep = 0;
+}
+
+// A reader of many rows asks for the same names in the same order on every row: the n-th name
+// asked for on this row is tried first where the n-th one was found on the row before.
+int TSQLClientDataSet::FieldIndex(const QString& name) const {
+    const size_t step = m_lookupStep++;
+    if (step < m_lookupOrder.size() && m_fieldNames[m_lookupOrder[step]] == name)
+        return m_lookupOrder[step];
+    // Names mostly come in upper case already.
+    int index = m_fieldIndex.value(name, -1);
+    if (index < 0) index = m_fieldIndex.value(name.toUpper(), -1);
+    if (index < 0) throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+    if (step < m_lookupOrder.size())
+        m_lookupOrder[step] = index;
+    else if (step == m_lookupOrder.size())
+        m_lookupOrder.push_back(index);
+    return index;
 }
 
 bool TSQLClientDataSet::Eof() const {
     RequireActive();
-    return m_pos >= m_rows.size();
+    return m_pos >= m_rowCount;
 }
 
 int TSQLClientDataSet::RecordCount() const {
     RequireActive();
-    return static_cast<int>(m_rows.size());
+    return static_cast<int>(m_rowCount);
 }
 
 TField TSQLClientDataSet::FieldByName(const QString& name) const {
     RequireActive();
-    const int index = m_fieldNames.indexOf(name.toUpper());
-    if (index < 0) throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(name));
+    const int index = FieldIndex(name);
     // Past the last row the last row stays current; an empty result reads as NULL.
-    if (m_rows.empty()) return TField(name, QVariant());
-    const size_t pos = m_pos < m_rows.size() ? m_pos : m_rows.size() - 1;
-    return TField(name, m_rows[pos][index]);
+    if (m_rowCount == 0) return TField(name, QVariant());
+    const size_t pos = m_pos < m_rowCount ? m_pos : m_rowCount - 1;
+    return TField(name, m_values[pos * m_fieldNames.size() + index]);
 }

@@ -15,6 +15,7 @@
 // A query that fails leaves its connection logged off, so the next one logs on afresh; a query
 // that finds its connection lost (the server restarted since) logs on afresh and runs once more.
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -130,12 +131,17 @@ private:
     // Runs the command on the logged-on connection; false with *error on failure, *lost when the
     // failure was the connection's own.
     bool Fetch(QString* error, bool* lost);
+    int FieldIndex(const QString& name) const;
 
     TSQLConnection* m_connection;
     QString m_commandText;
     bool m_active = false;
     QStringList m_fieldNames;  // upper case
-    std::vector<QVector<QVariant>> m_rows;
+    QHash<QString, int> m_fieldIndex;  // the first column of each name
+    mutable std::vector<int> m_lookupOrder;
+    mutable size_t m_lookupStep = 0;
+    std::vector<QVariant> m_values;  // row after row
+    size_t m_rowCount = 0;
     size_t m_pos = 0;
 };
 

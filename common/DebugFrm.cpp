@@ -1,6 +1,7 @@
 #include "DebugFrm.h"
 
 #include <QPointer>
+#include <utility>
 
 #include "Application.h"
 #include "ui_DebugFrm.h"
@@ -28,14 +29,36 @@ TfrmDebug::TfrmDebug(QWidget* owner) : QWidget(owner, Qt::Window), ui(new Ui::Tf
 TfrmDebug::~TfrmDebug() = default;
 
 void TfrmDebug::SetDebugText(const QString& text) {
+    m_pendingText = text;
+    m_textPending = true;
+    if (isVisible()) PutPendingText();
+}
+
+void TfrmDebug::PutPendingText() {
+    if (!m_textPending) return;
+    m_textPending = false;
     ui->Memo1->clear();
+    ui->Memo1->appendPlainText(std::exchange(m_pendingText, QString()));
+}
+
+void TfrmDebug::showEvent(QShowEvent* event) {
+    PutPendingText();
+    QWidget::showEvent(event);
+}
+
+void TfrmDebug::AddLine(const QString& text) {
+    PutPendingText();
     ui->Memo1->appendPlainText(text);
 }
 
-void TfrmDebug::AddLine(const QString& text) { ui->Memo1->appendPlainText(text); }
+QString TfrmDebug::MemoText() const {
+    const_cast<TfrmDebug*>(this)->PutPendingText();
+    return ui->Memo1->toPlainText();
+}
 
-QString TfrmDebug::MemoText() const { return ui->Memo1->toPlainText(); }
-
-QPlainTextEdit* TfrmDebug::Memo1() const { return ui->Memo1; }
+QPlainTextEdit* TfrmDebug::Memo1() const {
+    const_cast<TfrmDebug*>(this)->PutPendingText();
+    return ui->Memo1;
+}
 
 void TfrmDebug::btnCloseClick() { close(); }

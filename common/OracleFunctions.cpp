@@ -5,17 +5,53 @@
 #include <QDateTime>
 #include <QString>
 #include <algorithm>
+#include <cstring>
+
+// Both functions run for every row a query looks at, so the stored forms (plain numbers, time
+// stamps "YYYY-MM-DD HH:MI:SS" and dates) are read straight from their bytes; anything else
+// takes the general route through Qt, which gives the same results at a higher price.
 
 namespace {
+
+bool IsAsciiSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// [begin, end) without leading and trailing ASCII blanks.
+void TrimAscii(const char*& begin, const char*& end) {
+    while (begin < end && IsAsciiSpace(*begin)) ++begin;
+    while (end > begin && IsAsciiSpace(end[-1])) --end;
+}
 
 bool IsNumeric(sqlite3_value* v) {
     const int t = sqlite3_value_type(v);
     return t == SQLITE_INTEGER || t == SQLITE_FLOAT;
 }
 
+// A text of up to 15 digits with an optional sign, which a double holds exactly.
+bool PlainInteger(const char* p, double* out) {
+    const char* end = p + std::strlen(p);
+    TrimAscii(p, end);
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (p == end || end - p > 15) return false;
+    long long n = 0;
+    for (; p < end; ++p) {
+        if (!IsDigit(*p)) return false;
+        n = n * 10 + (*p - '0');
+    }
+    *out = negative ? -static_cast<double>(n) : static_cast<double>(n);
+    return true;
+}
+
 bool TextAsNumber(sqlite3_value* v, double* out) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
     if (!p) return false;
+    if (PlainInteger(p, out)) return true;
     bool ok = false;
     const double d = QString::fromUtf8(p).trimmed().toDouble(&ok);
     if (ok) *out = d;
@@ -64,46 +100,156 @@ void Decode(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         sqlite3_result_null(ctx);
 }
 
-QDateTime ParseStamp(const QString& text) {
-    const QString t = text.trimmed();
+// ---- TO_CHAR -------------------------------------------------------------------------------
+
+// A calendar time: no time zone, so a stamp in the hour a summer-time change skips is still one.
+struct TStamp {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+int Digits(const char* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!IsDigit(p[i])) return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+
+bool ValidStamp(const TStamp& s) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (s.year < 1 || s.month < 1 || s.month > 12 || s.day < 1) return false;
+    const bool leap = (s.year % 4 == 0 && s.year % 100 != 0) || s.year % 400 == 0;
+    const int days = kDays[s.month - 1] + (s.month == 2 && leap ? 1 : 0);
+    return s.day <= days && s.hour >= 0 && s.hour <= 23 && s.minute >= 0 && s.minute <= 59 &&
+           s.second >= 0 && s.second <= 59;
+}
+
+// The forms the database stores: YYYY-MM-DD, then " HH:MI:SS", "THH:MI:SS" or " HH:MI".
+bool ParseStoredStamp(const char* p, TStamp* s) {
+    const char* end = p + std::strlen(p);
+    TrimAscii(p, end);
+    const long n = end - p;
+    if (n != 10 && n != 16 && n != 19) return false;
+    if (p[4] != '-' || p[7] != '-') return false;
+    s->year = Digits(p, 4);
+    s->month = Digits(p + 5, 2);
+    s->day = Digits(p + 8, 2);
+    s->hour = s->minute = s->second = 0;
+    if (n > 10) {
+        if (p[13] != ':' || !(p[10] == ' ' || (p[10] == 'T' && n == 19))) return false;
+        s->hour = Digits(p + 11, 2);
+        s->minute = Digits(p + 14, 2);
+        if (n == 19) {
+            if (p[16] != ':') return false;
+            s->second = Digits(p + 17, 2);
+        }
+    }
+    return ValidStamp(*s);
+}
+
+// The general route, for every other text: what Qt reads in these forms.
+bool ParseOtherStamp(const char* p, TStamp* s) {
+    const QString t = QString::fromUtf8(p).trimmed();
     for (const char* fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
                             "yyyy-MM-dd"}) {
         const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(fmt));
-        if (dt.isValid()) return dt;
+        if (dt.isValid()) {
+            *s = {dt.date().year(), dt.date().month(),  dt.date().day(),
+                  dt.time().hour(), dt.time().minute(), dt.time().second()};
+            return true;
+        }
     }
-    return {};
+    return false;
 }
 
-// Returns an empty text and sets *ok false for a format element it does not know.
-QString FormatStamp(const QDateTime& dt, const QString& format, bool* ok) {
-    static const struct {
-        const char* element;
-        const char* qt;
-    } kElements[] = {{"YYYY", "yyyy"}, {"HH24", "HH"}, {"MM", "MM"},
-                     {"DD", "dd"},     {"MI", "mm"},   {"SS", "ss"}};
-    QString out;
-    *ok = true;
+// Appends value with at least width digits; a negative year keeps its sign in front.
+void AppendNumber(QByteArray& out, int value, int width) {
+    if (value < 0) {
+        out += '-';
+        value = -value;
+    }
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < width; ++i) out += '0';
+    while (n > 0) out += digits[--n];
+}
+
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsAsciiLetterOrDigit(char c) {
+    return IsDigit(c) || (AsciiUpper(c) >= 'A' && AsciiUpper(c) <= 'Z');
+}
+
+struct TElement {
+    const char* element;
+    const char* qt;
+    int TStamp::*field;
+    int width;
+};
+const TElement kElements[] = {{"YYYY", "yyyy", &TStamp::year, 4}, {"HH24", "HH", &TStamp::hour, 2},
+                              {"MM", "MM", &TStamp::month, 2},    {"DD", "dd", &TStamp::day, 2},
+                              {"MI", "mm", &TStamp::minute, 2},   {"SS", "ss", &TStamp::second, 2}};
+
+bool StartsWithElement(const char* p, const char* element) {
+    for (; *element; ++p, ++element)
+        if (AsciiUpper(*p) != *element) return false;
+    return true;
+}
+
+// Elements match in any case; other characters are copied, except letters and digits, which
+// make the format unsupported. Returns false then.
+bool FormatAscii(const TStamp& s, const char* format, QByteArray& out) {
+    for (const char* p = format; *p;) {
+        const TElement* e =
+            std::find_if(std::begin(kElements), std::end(kElements),
+                         [p](const TElement& k) { return StartsWithElement(p, k.element); });
+        if (e != std::end(kElements)) {
+            AppendNumber(out, s.*e->field, e->width);
+            p += std::strlen(e->element);
+        } else if (IsAsciiLetterOrDigit(*p)) {
+            return false;
+        } else {
+            out += *p++;
+        }
+    }
+    return true;
+}
+
+// The general route for a format beyond ASCII, where Unicode's case rules apply.
+bool FormatOther(const TStamp& s, const QString& format, QByteArray& out) {
+    const QDateTime dt(QDate(s.year, s.month, s.day), QTime(s.hour, s.minute, s.second), Qt::UTC);
+    QString text;
     for (int i = 0; i < format.size();) {
-        bool matched = false;
-        for (const auto& e : kElements) {
-            const QString el = QString::fromLatin1(e.element);
-            if (format.mid(i, el.size()).compare(el, Qt::CaseInsensitive) == 0) {
-                out += dt.toString(QString::fromLatin1(e.qt));
-                i += el.size();
-                matched = true;
-                break;
-            }
+        const TElement* e =
+            std::find_if(std::begin(kElements), std::end(kElements), [&](const TElement& k) {
+                const QLatin1String el(k.element);
+                return QStringView(format).mid(i, el.size()).compare(el, Qt::CaseInsensitive) == 0;
+            });
+        if (e != std::end(kElements)) {
+            text += dt.toString(QString::fromLatin1(e->qt));
+            i += static_cast<int>(std::strlen(e->element));
+            continue;
         }
-        if (matched) continue;
         const QChar c = format.at(i);
-        if (c.isLetterOrNumber()) {
-            *ok = false;
-            return {};
-        }
-        out += c;
+        if (c.isLetterOrNumber()) return false;
+        text += c;
         ++i;
     }
-    return out;
+    out = text.toUtf8();
+    return true;
+}
+
+bool FormatStamp(const TStamp& s, const char* format, QByteArray& out) {
+    const bool ascii = std::all_of(format, format + std::strlen(format),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii ? FormatAscii(s, format, out) : FormatOther(s, QString::fromUtf8(format), out);
 }
 
 void ToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -116,21 +262,18 @@ void ToChar(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         return;
     }
     const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const QString value = QString::fromUtf8(raw ? raw : "");
     if (argc == 1) {
         sqlite3_result_text(ctx, raw ? raw : "", -1, SQLITE_TRANSIENT);
         return;
     }
     const auto* rawFmt = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
-    const QString format = QString::fromUtf8(rawFmt ? rawFmt : "");
-    const QDateTime dt = ParseStamp(value);
-    if (!dt.isValid()) {
+    TStamp stamp;
+    if (!raw || !(ParseStoredStamp(raw, &stamp) || ParseOtherStamp(raw, &stamp))) {
         sqlite3_result_error(ctx, "TO_CHAR: not a date", -1);
         return;
     }
-    bool ok = false;
-    const QByteArray out = FormatStamp(dt, format, &ok).toUtf8();
-    if (!ok) {
+    QByteArray out;
+    if (!FormatStamp(stamp, rawFmt ? rawFmt : "", out)) {
         sqlite3_result_error(ctx, "TO_CHAR: unsupported date format", -1);
         return;
     }

@@ -14,6 +14,8 @@ CREATE TABLE ROAD_LINK_INFO (
     IOFL_TYPE      TEXT,           -- '1' inflow, '2' outflow
     CROS_DIR_TYPE  TEXT            -- approach of a new-signal intersection
 );
+-- The controllers of one axis (the controller tree, the search by axis).
+CREATE INDEX ROAD_LINK_INFO_AXLE ON ROAD_LINK_INFO (AXLE_ID);
 
 CREATE TABLE SPOT_INFO (
     SPOT_ID        TEXT PRIMARY KEY,
@@ -30,6 +32,8 @@ CREATE TABLE ATC_INFO (
     ATC_VER        TEXT,
     ATC_CRTE_DATE  TEXT            -- YYYYMMDD
 );
+-- The controllers installed at a survey point (both trees' survey-point branches, the search).
+CREATE INDEX ATC_INFO_SPOT ON ATC_INFO (SET_SPOT_ID);
 
 CREATE TABLE OVD_INFO (
     OVD_ID         INTEGER PRIMARY KEY,
@@ -39,6 +43,7 @@ CREATE TABLE OVD_INFO (
     OPER_STAT      TEXT
 );
 CREATE INDEX OVD_INFO_ATC ON OVD_INFO (ATC_ID);
+CREATE INDEX OVD_INFO_LINK ON OVD_INFO (LINK_ID);
 
 CREATE TABLE RESR_SPOT_INFO (
     RESR_GRUP_NUM  TEXT,
@@ -52,6 +57,9 @@ CREATE TABLE RESR_SPOT_CONF_INFO (
     RESR_SPOT_ID   TEXT,
     SPOT_ID        TEXT
 );
+-- The survey points of one group, and the groups of one survey point.
+CREATE INDEX RESR_SPOT_CONF_INFO_RESR ON RESR_SPOT_CONF_INFO (RESR_SPOT_ID, RESR_GRUP_NUM);
+CREATE INDEX RESR_SPOT_CONF_INFO_SPOT ON RESR_SPOT_CONF_INFO (SPOT_ID);
 
 CREATE TABLE BASE_CODE_INFO (
     CODE_TYPE      TEXT,

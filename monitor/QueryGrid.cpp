@@ -56,6 +56,7 @@ TGridColumn FieldColumn(const QString& fieldName) {
 TGridColumn StatusColumn() {
     return [](const TSQLClientDataSet& ds) {
         QString text;
+        text.reserve(StatusFlagNames().size());
         for (const QString& f : StatusFlagNames()) text += ds.FieldByName(f).AsString();
         return text;
     };

@@ -26,15 +26,21 @@ QString StatusSelectPieces() {
     return StationSelectPieces() + QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
 }
 
-// Visits the station nodes (level 3) of a branch, group by group.
-void ForEachStation(const TVirtualStringTree* tree, PVirtualNode branchRoot,
-                    const std::function<void(PVirtualNode)>& visit) {
+// Visits the station nodes (level 3) of a branch that may be ticked, group by group. A tri-state
+// group shown unticked has no ticked station, so a refresh of a few stations in a large tree
+// does not look at every station.
+void ForEachStationInTickedGroups(const TVirtualStringTree* tree, PVirtualNode branchRoot,
+                                  const std::function<void(PVirtualNode)>& visit) {
     if (!branchRoot || tree->ChildCount(branchRoot) == 0) return;
     for (PVirtualNode group = tree->GetFirstChild(branchRoot); group;
-         group = tree->GetNextSibling(group))
+         group = tree->GetNextSibling(group)) {
+        if (tree->CheckType(group) == ctTriStateCheckBox &&
+            tree->CheckState(group) == csUncheckedNormal)
+            continue;
         for (PVirtualNode station = tree->GetFirstChild(group); station;
              station = tree->GetNextSibling(station))
             visit(station);
+    }
 }
 }  // namespace
 
@@ -356,7 +362,7 @@ QString TfrmTrafMonText::GetCheckedAtcList() {
 void TfrmTrafMonText::CollectCheckedAxis(PVirtualNode branchRoot,
                                          std::vector<const ::data*>& list) const {
     const TVirtualStringTree* tree = ui->ChkTree;
-    ForEachStation(tree, branchRoot, [&](PVirtualNode node) {
+    ForEachStationInTickedGroups(tree, branchRoot, [&](PVirtualNode node) {
         if (tree->CheckState(node) != csCheckedNormal) return;
         const int nLevel = tree->GetNodeLevel(node);
         VDS_CHECK(nLevel == 3);
@@ -367,7 +373,7 @@ void TfrmTrafMonText::CollectCheckedAxis(PVirtualNode branchRoot,
 void TfrmTrafMonText::CollectCheckedResr(PVirtualNode branchRoot,
                                          std::vector<const ::data*>& list) const {
     const TVirtualStringTree* tree = ui->ChkTree;
-    ForEachStation(tree, branchRoot, [&](PVirtualNode node) {
+    ForEachStationInTickedGroups(tree, branchRoot, [&](PVirtualNode node) {
         if (tree->CheckState(node) != csCheckedNormal) return;
         const int nLevel = tree->GetNodeLevel(node);
         VDS_CHECK(nLevel == 3);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimer>
 #include <QtTest>
+#include <ctime>
 #include <thread>
 
 #include "Db.h"
@@ -187,6 +188,34 @@ private slots:
         QVERIFY(!c.Connected());
     }
 
+    // A reader may ask for a row's columns in any order, some twice, some not at all; each name
+    // finds its own column whatever was asked for on the rows before.
+    void fieldsReadInAnyOrder() {
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        TSQLClientDataSet ds(&c);
+        ds.SetCommandText(QStringLiteral(
+            "SELECT 'a1' A, 'b1' B, 'c1' C, 'x1' A UNION ALL SELECT 'a2', 'b2', 'c2', 'x2' "
+            "UNION ALL SELECT 'a3', 'b3', 'c3', 'x3' UNION ALL SELECT 'a4', 'b4', 'c4', 'x4'"));
+        ds.Open();
+        const QList<QStringList> asked = {
+            {"A", "B", "C"}, {"C", "a", "B", "A", "c"}, {"B"}, {"B", "A", "NONE", "C"}};
+        QStringList seen;
+        int row = 0;
+        for (ds.First(); !ds.Eof(); ds.Next(), ++row) {
+            for (const QString& name : asked[row]) {
+                try {
+                    seen << ds.FieldByName(name).AsString();
+                } catch (const EDatabaseError&) {
+                    seen << QStringLiteral("missing");
+                }
+            }
+        }
+        // Of two columns of one name, the first answers.
+        QCOMPARE(seen, QStringList({"a1", "b1", "c1", "c2", "a2", "b2", "a2", "c2", "b3", "b4",
+                                    "a4", "missing", "c4"}));
+    }
+
     void emptyResultAndConversions() {
         TSQLConnection c;
         c.SetParam(QStringLiteral("Database"), db->Path());
@@ -227,6 +256,50 @@ private slots:
         QTest::newRow("TO_CHAR of a date") << "TO_CHAR('2004-06-15','YYYY-MM-DD')" << "2004-06-15";
         QTest::newRow("TO_CHAR with time elements") << "TO_CHAR('2004-06-15 13:45:10','HH24:MI:SS')" << "13:45:10";
         QTest::newRow("TO_CHAR of NULL") << "TO_CHAR(NULL,'YYYY-MM-DD')" << "";
+        QTest::newRow("decimal text against a number") << "DECODE(2.5,'2.5','y','n')"
+                                                       << "y";
+        QTest::newRow("padded text against a number") << "DECODE(1,' 1 ','y','n')"
+                                                      << "y";
+        QTest::newRow("signed text against a number") << "DECODE(-3,'-3','y','+3','z','n')"
+                                                      << "y";
+        QTest::newRow("exponent text against a number") << "DECODE(1000,'1e3','y','n')"
+                                                        << "y";
+        QTest::newRow("16 digits against a number")
+            << "DECODE(1234567890123457,'1234567890123457','y','n')"
+            << "y";
+        QTest::newRow("word against a number") << "DECODE(1,'one','y','n')"
+                                               << "n";
+        QTest::newRow("empty text against zero") << "DECODE(0,'','y','n')"
+                                                 << "n";
+        QTest::newRow("TO_CHAR of a date has midnight") << "TO_CHAR('2004-06-15','HH24:MI:SS')"
+                                                        << "00:00:00";
+        QTest::newRow("TO_CHAR of a stamp without seconds")
+            << "TO_CHAR('2004-06-15 13:45','YYYY/MM/DD HH24:MI:SS')"
+            << "2004/06/15 13:45:00";
+        QTest::newRow("TO_CHAR of a stamp with T")
+            << "TO_CHAR('2004-06-15T13:45:10','YYYYMMDDHH24MISS')"
+            << "20040615134510";
+        QTest::newRow("TO_CHAR of a text with blanks around it")
+            << "TO_CHAR('  2004-06-15 13:45:10 ','DD.MM.YYYY')"
+            << "15.06.2004";
+        QTest::newRow("TO_CHAR in lower case: mm is the month")
+            << "TO_CHAR('2004-06-15 13:45:10','yyyy-mm-dd hh24:mi:ss')"
+            << "2004-06-15 13:45:10";
+        QTest::newRow("TO_CHAR of a leap day") << "TO_CHAR('2004-02-29','YYYY-MM-DD')"
+                                               << "2004-02-29";
+        QTest::newRow("TO_CHAR of a small year")
+            << "TO_CHAR('0999-12-31 23:59:59','YYYY HH24:MI:SS')"
+            << "0999 23:59:59";
+        QTest::newRow("TO_CHAR with a format beyond ASCII") << "TO_CHAR('2004-06-15','YYYY·MM·DD')"
+                                                            << "2004·06·15";
+        QTest::newRow("TO_CHAR of a text column")
+            << "(SELECT TO_CHAR(DETC_TIME,'HH24:MI') FROM ACCU_TRAF_INFO WHERE LANE_NUM = 1)"
+            << "10:00";
+        QTest::newRow("TO_CHAR of a NULL column")
+            << "(SELECT TO_CHAR(AXLE_NAME,'YYYY') FROM AXLE_INFO WHERE AXLE_ID = '03')"
+            << "";
+        QTest::newRow("TO_CHAR of a text alone") << "TO_CHAR('abc')"
+                                                 << "abc";
     }
     void decode() {
         QFETCH(QString, expr);
@@ -236,11 +309,57 @@ private slots:
         QCOMPARE(One(c, QStringLiteral("SELECT %1 V").arg(expr)), expected);
     }
 
-    void decodeWithTooFewArgumentsFails() {
+    void functionErrors_data() {
+        QTest::addColumn<QString>("expr");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("DECODE with too few arguments") << "DECODE('1','1')"
+                                                       << "DECODE needs";
+        QTest::newRow("TO_CHAR of a word") << "TO_CHAR('x','YYYY')"
+                                           << "not a date";
+        QTest::newRow("TO_CHAR of a day the month lacks") << "TO_CHAR('2003-02-29','YYYY')"
+                                                          << "not a date";
+        QTest::newRow("TO_CHAR of hour 24") << "TO_CHAR('2004-06-15 24:00:00','YYYY')"
+                                            << "not a date";
+        QTest::newRow("TO_CHAR of a month without its zero") << "TO_CHAR('2004-6-15','YYYY')"
+                                                             << "not a date";
+        QTest::newRow("TO_CHAR of fractions of a second")
+            << "TO_CHAR('2004-06-15 13:45:10.5','YYYY')"
+            << "not a date";
+        QTest::newRow("TO_CHAR of a number") << "TO_CHAR(20040615,'YYYY')"
+                                             << "not a date";
+        QTest::newRow("TO_CHAR with an unknown element") << "TO_CHAR('2004-06-15','YYYY-Q')"
+                                                         << "unsupported";
+        QTest::newRow("TO_CHAR with HH alone") << "TO_CHAR('2004-06-15','HH')"
+                                               << "unsupported";
+        QTest::newRow("TO_CHAR with three arguments") << "TO_CHAR('2004-06-15','YYYY','x')"
+                                                      << "1 or 2";
+    }
+    void functionErrors() {
+        QFETCH(QString, expr);
+        QFETCH(QString, message);
         TSQLConnection c;
         c.SetParam(QStringLiteral("Database"), db->Path());
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, One(c, QStringLiteral("SELECT DECODE('1','1') V")));
-        QVERIFY_THROWS_EXCEPTION(EDatabaseError, One(c, QStringLiteral("SELECT TO_CHAR('x','YYYY') V")));
+        try {
+            One(c, QStringLiteral("SELECT %1 V").arg(expr));
+            QFAIL("the query must fail");
+        } catch (const EDatabaseError& e) {
+            QVERIFY2(e.Message().contains(message), qPrintable(e.Message()));
+        }
+    }
+
+    // A stored stamp is a calendar time: the hour that a change to summer time skips is still
+    // there, whatever zone the machine runs in.
+    void toCharIgnoresTheMachinesTimeZone() {
+        const QByteArray previous = qgetenv("TZ");
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+        TSQLConnection c;
+        c.SetParam(QStringLiteral("Database"), db->Path());
+        const QString shown =
+            One(c, QStringLiteral("SELECT TO_CHAR('2026-03-29 02:30:00','YYYY-MM-DD HH24:MI') V"));
+        previous.isNull() ? qunsetenv("TZ") : qputenv("TZ", previous);
+        tzset();
+        QCOMPARE(shown, QStringLiteral("2026-03-29 02:30"));
     }
 
     void decodeOnNumericColumnsAndAverages() {

@@ -31,6 +31,18 @@ private slots:
         QCOMPARE(w.MemoText(), QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO\nsecond"));
     }
 
+    // The memo gets a hidden window's text when the window is shown, also read past its getters.
+    void hiddenTextAppearsWhenShown() {
+        TfrmDebug w;
+        w.SetDebugText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));
+        auto* memo = w.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));
+        w.SetDebugText(QStringLiteral("SELECT 2"));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("SELECT 2"));
+    }
+
     void closeButtonFreesTheWindow() {
         QPointer<TfrmDebug> w = new TfrmDebug;
         SetFrmDebug(w);
