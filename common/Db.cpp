@@ -24,7 +24,9 @@ QString ErrorText(const QSqlError& e) {
     return text.isEmpty() ? QStringLiteral("Unknown database error") : text;
 }
 
-bool IsSqlite(const QString& driver) { return driver == QLatin1String("QSQLITE"); }
+bool IsSqlite(const QString& driver) {
+    return driver == QLatin1String("QSQLITE");
+}
 bool IsPostgres(const QString& driver) {
     return driver == QLatin1String("QPSQL");
 }
@@ -91,7 +93,9 @@ void TSQLConnection::SetParam(const QString& name, const QString& value) {
     m_params.append({name, value});
 }
 
-bool TSQLConnection::Connected() const { return m_connected; }
+bool TSQLConnection::Connected() const {
+    return m_connected;
+}
 
 void TSQLConnection::SetConnected(bool connected) {
     if (connected == m_connected) return;
@@ -118,12 +122,12 @@ void TSQLConnection::Open() {
     const QString driver = DriverName();
     if (!QSqlDatabase::isDriverAvailable(driver))
         throw EDatabaseError(QStringLiteral("Database driver not available: %1").arg(driver));
-    QSqlDatabase db = QSqlDatabase::contains(m_qtName) ? QSqlDatabase::database(m_qtName, false)
-                                                       : QSqlDatabase::addDatabase(driver, m_qtName);
+    QSqlDatabase db = QSqlDatabase::contains(m_qtName)
+                          ? QSqlDatabase::database(m_qtName, false)
+                          : QSqlDatabase::addDatabase(driver, m_qtName);
     const QString database = Param(QStringLiteral("Database"));
     if (IsSqlite(driver)) {
-        if (database.isEmpty())
-            throw EDatabaseError(QStringLiteral("No database name given"));
+        if (database.isEmpty()) throw EDatabaseError(QStringLiteral("No database name given"));
         db.setDatabaseName(ResolveDatabasePath(database));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                  .arg(kSqliteBusyTimeoutMs));
@@ -146,7 +150,8 @@ void TSQLConnection::Open() {
             h = *static_cast<sqlite3* const*>(handle.data());
         if (!h || !RegisterOracleFunctions(h)) {
             db.close();
-            throw EDatabaseError(QStringLiteral("Cannot register the SQL functions DECODE and TO_CHAR"));
+            throw EDatabaseError(
+                QStringLiteral("Cannot register the SQL functions DECODE and TO_CHAR"));
         }
     }
     m_connected = true;
@@ -201,32 +206,38 @@ int TField::AsInteger() const {
     bool ok = false;
     const int v = AsString().trimmed().toInt(&ok);
     if (!ok)
-        throw EDatabaseError(
-            QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(AsString(), m_name));
+        throw EDatabaseError(QStringLiteral("'%1' is not a valid integer value for field '%2'")
+                                 .arg(AsString(), m_name));
     return v;
 }
 
 // ---- dataset -------------------------------------------------------------------------------
 
 void TSQLClientDataSet::SetCommandText(const QString& text) {
-    if (m_active) throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (m_active)
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"));
     m_commandText = text;
 }
 
-void TSQLClientDataSet::SetActive(bool active) {
-    if (active == m_active) return;
+void TSQLClientDataSet::ClearResult() {
     m_values.clear();
     m_rowCount = 0;
     m_fieldNames.clear();
     m_fieldIndex.clear();
     m_lookupOrder.clear();
     m_pos = 0;
+}
+
+void TSQLClientDataSet::SetActive(bool active) {
+    if (active == m_active) return;
+    ClearResult();
     if (!active) {
         m_active = false;
         return;
     }
     if (!m_connection) throw EDatabaseError(QStringLiteral("Dataset has no connection"));
-    if (m_commandText.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("No SQL statement available"));
+    if (m_commandText.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("No SQL statement available"));
     if (!m_connection->Connected()) m_connection->SetConnected(true);
 
     QString error;
@@ -246,12 +257,7 @@ void TSQLClientDataSet::SetActive(bool active) {
 }
 
 bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
-    m_values.clear();
-    m_rowCount = 0;
-    m_fieldNames.clear();
-    m_fieldIndex.clear();
-    m_lookupOrder.clear();
-    m_pos = 0;
+    ClearResult();
     const QSqlDatabase db = QSqlDatabase::database(m_connection->QtConnectionName(), false);
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -274,17 +280,15 @@ bool TSQLClientDataSet::Fetch(QString* error, bool* lost) {
     if (query.lastError().isValid()) {
         *error = ErrorText(query.lastError());
         *lost = ConnectionLost(db, query.lastError());
-        m_values.clear();
-        m_rowCount = 0;
-        m_fieldNames.clear();
-        m_fieldIndex.clear();
+        ClearResult();
         return false;
     }
     return true;
 }
 
 void TSQLClientDataSet::RequireActive() const {
-    if (!m_active) throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (!m_active)
+        throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void TSQLClientDataSet::First() {

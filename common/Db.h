@@ -22,9 +22,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <exception>
 #include <functional>
 #include <stdexcept>
-#include <exception>
 #include <vector>
 
 class EDatabaseError : public std::runtime_error {
@@ -128,6 +128,7 @@ public:
 
 private:
     void RequireActive() const;
+    void ClearResult();
     // Runs the command on the logged-on connection; false with *error on failure, *lost when the
     // failure was the connection's own.
     bool Fetch(QString* error, bool* lost);
@@ -136,7 +137,7 @@ private:
     TSQLConnection* m_connection;
     QString m_commandText;
     bool m_active = false;
-    QStringList m_fieldNames;  // upper case
+    QStringList m_fieldNames;          // upper case
     QHash<QString, int> m_fieldIndex;  // the first column of each name
     mutable std::vector<int> m_lookupOrder;
     mutable size_t m_lookupStep = 0;

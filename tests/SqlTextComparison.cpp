@@ -1,6 +1,7 @@
 #include "SqlTextComparison.h"
 
 #include <QFile>
+#include <QTest>
 #include <algorithm>
 
 #include "Db.h"
@@ -121,4 +122,16 @@ QString QuotedList(const QStringList& values) {
         quoted << QLatin1Char('\'') + QString(v).replace(QLatin1Char('\''), QStringLiteral("''")) +
                       QLatin1Char('\'');
     return quoted.join(QLatin1Char(','));
+}
+
+void VerifySameRows(const TDemoOnBothDrivers& demo, const QStringList& texts,
+                    const QStringList& orderedBy) {
+    int total = 0;
+    for (const QString& sql : texts) {
+        int rows = 0;
+        const QString difference = demo.Compare(sql, orderedBy, &rows);
+        QVERIFY2(difference.isEmpty(), qPrintable(sql + QStringLiteral("\n") + difference));
+        total += rows;
+    }
+    QVERIFY(total > 0);
 }

@@ -27,5 +27,10 @@ private:
     std::unique_ptr<TTempDatabase> m_server;
 };
 
+// Fails the calling test where a text gives other rows on the two drivers, or where all of
+// them together give none, which would prove nothing.
+void VerifySameRows(const TDemoOnBothDrivers& demo, const QStringList& texts,
+                    const QStringList& orderedBy);
+
 // The ids of a list of values as the windows splice them: 'A','B'.
 QString QuotedList(const QStringList& values);
