@@ -33,9 +33,9 @@ public:
     explicit TDb(const QString& database) : m_db(database, 3000) {}
     bool Ok() const { return m_db.Ok(); }
 
-    // Runs sql with its ? bound to params in order; returns the rows, each value as text.
-    QList<QStringList> Rows(const QString& sql, const QVariantList& params = {}) {
-        QList<QStringList> out;
+    // Runs sql with its ? bound to params in order; returns the rows as read, NULLs null.
+    QList<QVariantList> Rows(const QString& sql, const QVariantList& params = {}) {
+        QList<QVariantList> out;
         QSqlQuery q(m_db.Db());
         if (!q.prepare(sql)) {
             qWarning("demo answer: %s", qPrintable(q.lastError().text()));
@@ -47,16 +47,16 @@ public:
             return out;
         }
         while (q.next()) {
-            QStringList row;
-            for (int i = 0; i < q.record().count(); ++i) row << SimText(q.value(i));
+            QVariantList row;
+            for (int i = 0; i < q.record().count(); ++i) row << q.value(i);
             out << row;
         }
         return out;
     }
-    // The first column of every row.
+    // The first column of every row, as text.
     QStringList Query(const QString& sql, const QVariantList& params = {}) {
         QStringList out;
-        for (const QStringList& r : Rows(sql, params)) out << r.value(0);
+        for (const QVariantList& r : Rows(sql, params)) out << SimText(r.value(0));
         return out;
     }
 
@@ -145,16 +145,15 @@ void Upload(TDb& db, const QString& atcId, int index) {
     }
     const QString column = QString::asprintf("PARA%03d_VALU", index);
     if (value.isNull()) {
-        const QList<QStringList> stored =
-            db.Rows(QStringLiteral(
-                        "SELECT %1, CASE WHEN %1 IS NULL THEN 1 ELSE 0 END FROM ATC_PARA_HIST_INFO "
-                        "WHERE ATC_ID = ? AND PARA_INDX = %2 ORDER BY MAGM_TIME DESC LIMIT 1")
+        const QList<QVariantList> stored =
+            db.Rows(QStringLiteral("SELECT %1 FROM ATC_PARA_HIST_INFO WHERE ATC_ID = ? AND "
+                                   "PARA_INDX = %2 ORDER BY MAGM_TIME DESC LIMIT 1")
                         .arg(column)
                         .arg(index),
                     {atcId});
         // Nothing the controller could report.
-        if (stored.isEmpty() || stored[0].value(1) == QLatin1String("1")) return;
-        value = stored[0].value(0);
+        if (stored.isEmpty() || stored[0].value(0).isNull()) return;
+        value = SimText(stored[0].value(0));
     }
     const QString stamp = NextStamp(
         db, QStringLiteral("SELECT MAX(MAGM_TIME) FROM ATC_PARA_HIST_INFO WHERE ATC_ID = ?"),
@@ -173,14 +172,10 @@ void Reply(TDb& db, const QString& atcId, const char* column, const QVariant& va
         atcId);
     const QStringList fields = {QStringLiteral("THRESHOLD"), QStringLiteral("ONLINE_STATUS"),
                                 QStringLiteral("MEMORY"), QStringLiteral("ECHO")};
-    // Each field with whether it is NULL, so a NULL stays NULL.
-    QStringList select;
-    for (const QString& f : fields)
-        select << f << QStringLiteral("CASE WHEN %1 IS NULL THEN 1 ELSE 0 END").arg(f);
-    const QList<QStringList> newest =
+    const QList<QVariantList> newest =
         db.Rows(QStringLiteral("SELECT %1 FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = ? ORDER BY "
                                "MAGM_RESP_TIME DESC LIMIT 1")
-                    .arg(select.join(QStringLiteral(", "))),
+                    .arg(fields.join(QStringLiteral(", "))),
                 {atcId});
     QVariantList row = {atcId, stamp};
     for (int i = 0; i < fields.size(); ++i) {
@@ -190,10 +185,10 @@ void Reply(TDb& db, const QString& atcId, const char* column, const QVariant& va
             row << (fields[i] == QLatin1String("MEMORY") ? QVariant(QStringLiteral("N"))
                     : fields[i] == QLatin1String("ECHO") ? QVariant()
                                                          : QVariant(0));
-        else if (newest[0].value(2 * i + 1) == QLatin1String("1"))
+        else if (newest[0].value(i).isNull())  // a NULL stays NULL
             row << QVariant();
         else
-            row << newest[0].value(2 * i);
+            row << SimText(newest[0].value(i));
     }
     db.Query(
         QStringLiteral(
@@ -203,13 +198,13 @@ void Reply(TDb& db, const QString& atcId, const char* column, const QVariant& va
 }
 
 QString SecondsSinceLoss(TDb& db, const QString& atcId) {
-    const QList<QStringList> row =
+    const QList<QVariantList> row =
         db.Rows(QStringLiteral(
                     "SELECT COM_ERR_STAT, STAT_TIME FROM EQUP_STAT_HIST_NEW_INFO WHERE ATC_ID = ?"),
                 {atcId});
-    if (row.isEmpty() || row[0].value(0) == QLatin1String("1")) return QStringLiteral("0");
+    if (row.isEmpty() || SimText(row[0].value(0)) == QLatin1String("1")) return QStringLiteral("0");
     const QDateTime since =
-        QDateTime::fromString(row[0].value(1), QString::fromLatin1(kStampFormat));
+        QDateTime::fromString(SimText(row[0].value(1)), QString::fromLatin1(kStampFormat));
     return since.isValid() ? QString::number(qMax<qint64>(0, since.secsTo(QDateTime::currentDateTime())))
                            : QStringLiteral("0");
 }

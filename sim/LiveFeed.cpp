@@ -47,6 +47,20 @@ private:
     QSqlQuery m_query;
 };
 
+// The newest row of keys: update's ? are the time, the figures, then the keys; insert's the keys,
+// the time, then the figures. Inserted where no row was there to update.
+void WriteNewest(TStatement& update, TStatement& insert, const QStringList& keys,
+                 const QString& now, const QVariantList& figures) {
+    update.Bind(now);
+    for (const QVariant& f : figures) update.Bind(f);
+    for (const QString& k : keys) update.Bind(k);
+    if (update.Changed() != 0) return;
+    for (const QString& k : keys) insert.Bind(k);
+    insert.Bind(now);
+    for (const QVariant& f : figures) insert.Bind(f);
+    insert.Run();
+}
+
 QVector<QStringList> Keys(const QSqlDatabase& db, const QString& sql) {
     QVector<QStringList> keys;
     TStatement s(db, sql);
@@ -99,16 +113,7 @@ void FeedVds(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TF
         const double speed = static_cast<int>(sped * 1000) / 1000.0;
         const double occupancy = std::clamp(trafInt / (speed / 10.0), 0.0, 100.0);
         const double occRounded = static_cast<int>(occupancy * 10) / 10.0;
-        update.Bind(now).Bind(trafInt).Bind(speed).Bind(occRounded).Bind(TrafficState(speed));
-        if (update.Bind(k[0]).Bind(k[1]).Changed() == 0)
-            insert.Bind(k[0])
-                .Bind(k[1])
-                .Bind(now)
-                .Bind(trafInt)
-                .Bind(speed)
-                .Bind(occRounded)
-                .Bind(TrafficState(speed))
-                .Run();
+        WriteNewest(update, insert, k, now, {trafInt, speed, occRounded, TrafficState(speed)});
         ++round.trafficRows;
     }
 }
@@ -142,15 +147,9 @@ void FeedCross(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, 
             straight = Walk(r, read.Double(2), 10, 0, 250);
             right = Walk(r, read.Double(3), 5, 0, 100);
         }
-        const QVariantList figures = {static_cast<int>(sped * 10) / 10.0, static_cast<int>(left),
-                                      static_cast<int>(straight), static_cast<int>(right)};
-        update.Bind(now);
-        for (const QVariant& f : figures) update.Bind(f);
-        if (update.Bind(k[0]).Bind(k[1]).Changed() == 0) {
-            insert.Bind(k[0]).Bind(k[1]).Bind(now);
-            for (const QVariant& f : figures) insert.Bind(f);
-            insert.Run();
-        }
+        WriteNewest(update, insert, k, now,
+                    {static_cast<int>(sped * 10) / 10.0, static_cast<int>(left),
+                     static_cast<int>(straight), static_cast<int>(right)});
         ++round.crossRows;
     }
 }
@@ -199,13 +198,9 @@ void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
                 ++round.flagsChanged;
             }
         }
-        update.Bind(now);
-        for (const QString& f : flags) update.Bind(f);
-        if (update.Bind(atc).Changed() == 0) {
-            insert.Bind(atc).Bind(now);
-            for (const QString& f : flags) insert.Bind(f);
-            insert.Run();
-        }
+        QVariantList figures;
+        for (const QString& f : flags) figures << f;
+        WriteNewest(update, insert, {atc}, now, figures);
         ++round.statusRows;
     }
 }

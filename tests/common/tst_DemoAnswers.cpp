@@ -116,6 +116,24 @@ private slots:
         QCOMPARE(NewestReply("MEMORY", "0313"), QStringLiteral("N"));
     }
 
+    // NULL is carried over as NULL, not as an empty text or a zero; a NULL stored parameter is
+    // nothing to report.
+    void storedNullsStayNull() {
+        db->Load(
+            "INSERT INTO OVD_MAGM_HIST_INFO VALUES ('0313', '2099-01-01 00:00:00', NULL, 7, 'E', "
+            "NULL);"
+            "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME) VALUES ('0313', 7, "
+            "'2099-01-01 00:00:00');");
+        WriteDemoAnswers(db->Path(), Frame({3, 13, 18}));
+        QCOMPARE(Rows("SELECT COUNT(*) V FROM OVD_MAGM_HIST_INFO WHERE ATC_ID = '0313' AND "
+                      "THRESHOLD IS NULL AND ECHO IS NULL AND ONLINE_STATUS = 7"),
+                 QStringList({"2"}));
+        QCOMPARE(NewestReply("MEMORY", "0313"), QStringLiteral("N"));
+        WriteDemoAnswers(db->Path(), Frame({3, 13, 15, 7}));
+        QCOMPARE(Rows("SELECT COUNT(*) V FROM ATC_PARA_HIST_INFO WHERE PARA_INDX = 7"),
+                 QStringList({"1"}));
+    }
+
     void versionAndAccumulatedTraffic() {
         WriteDemoAnswers(db->Path(), Frame({3, 12, 21}));
         QCOMPARE(Rows("SELECT ATC_VER || ' ' || ATC_CRTE_DATE V FROM ATC_INFO WHERE ATC_ID = '0312'"),
