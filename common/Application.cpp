@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 
+#include "Link.h"
 #include "UiHooks.h"
 
 namespace {
@@ -14,6 +15,8 @@ constexpr int kDesignedFontPixels = 11;
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     UseDesignedFont();
     LoadQtTranslation();
+    // A slow communication server must not freeze the windows.
+    SetLinkWait(&BusyPoll);
 }
 
 void TApplication::UseDesignedFont() {
@@ -30,7 +33,10 @@ void TApplication::LoadQtTranslation() {
         installTranslator(&m_qtTranslation);
 }
 
-TApplication::~TApplication() { FreeOwned(); }
+TApplication::~TApplication() {
+    SetLinkWait(nullptr);
+    FreeOwned();
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -38,6 +38,7 @@ int g_port = kCommServerPort;
 
 std::atomic<int> g_connectTimeoutMs{kDefaultConnectTimeoutMs};
 std::atomic<int> g_recvTimeoutMs{kDefaultRecvTimeoutMs};
+std::atomic<TLinkWait> g_wait{nullptr};
 
 void link_debug(const char* format, ...) {
     char text[256];
@@ -56,6 +57,13 @@ using Clock = std::chrono::steady_clock;
 // poll() until one of events, the deadline or an error; EINTR resumes with the time left.
 // 1 when ready, 0 on time-out (errno ETIMEDOUT), -1 on error.
 int poll_until(int sock, short events, Clock::time_point deadline) {
+    if (const TLinkWait wait = g_wait.load()) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int r = wait(sock, events, left > 0 ? static_cast<int>(left) : 0);
+        if (r == 0) errno = ETIMEDOUT;
+        return r > 0 ? 1 : r;
+    }
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -134,6 +142,10 @@ int RecvTimeoutMs() {
 void SetLinkTimeouts(int connectMs, int recvMs) {
     g_connectTimeoutMs = connectMs;
     g_recvTimeoutMs = recvMs;
+}
+
+void SetLinkWait(TLinkWait wait) {
+    g_wait = wait;
 }
 
 void ResetLinkTimeouts() {

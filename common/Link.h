@@ -57,6 +57,12 @@ int RecvTimeoutMs();
 void SetLinkTimeouts(int connectMs, int recvMs);
 void ResetLinkTimeouts();
 
+// How the link waits for its socket to be ready: poll()'s answer for one descriptor within
+// milliseconds (1 ready, 0 time out, -1 error with errno). The programs set BusyPoll (UiHooks.h),
+// so the windows stay painted while the server is slow; null, the default, is a plain poll().
+using TLinkWait = int (*)(int fd, short events, int milliseconds);
+void SetLinkWait(TLinkWait wait);
+
 // Frame builders on a caller's buffer of kRequestFrameSize bytes.
 // Byte 3 is written only for a non-zero index.
 void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,

@@ -5,7 +5,13 @@
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QThread>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <poll.h>
 #include <utility>
 
 namespace {
@@ -104,12 +110,43 @@ void Sleep(int milliseconds) {
     BusyWait(milliseconds);
 }
 
+namespace {
+bool OnMainThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// poll() on fd for at most milliseconds, resumed with the time left after a signal.
+int PlainPoll(int fd, short events, int milliseconds) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
+        if (r == 0) errno = ETIMEDOUT;
+        if (r >= 0 || errno != EINTR) return r;
+    }
+}
+}  // namespace
+
 void BusyWait(int milliseconds) {
-    if (milliseconds <= 0) return;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread()) {
-        QThread::msleep(static_cast<unsigned long>(milliseconds));
-        return;
+    BusyPoll(-1, 0, milliseconds);
+}
+
+int BusyPoll(int fd, short events, int milliseconds) {
+    if (fd >= 0) {
+        // Ready already, or no time to wait: no event loop for that.
+        const int now = PlainPoll(fd, events, 0);
+        if (now != 0 || milliseconds <= 0) return now;
+        if (!OnMainThread()) return PlainPoll(fd, events, milliseconds);
+    } else {
+        if (milliseconds <= 0) return 0;
+        if (!OnMainThread()) {
+            QThread::msleep(static_cast<unsigned long>(milliseconds));
+            return 0;
+        }
     }
     TBusyState busy;
     QEventLoop loop;
@@ -117,9 +154,24 @@ void BusyWait(int milliseconds) {
     end.setSingleShot(true);
     end.setTimerType(Qt::PreciseTimer);
     QObject::connect(&end, &QTimer::timeout, &loop, &QEventLoop::quit);
+    std::unique_ptr<QSocketNotifier> readable, writable;
+    if (fd >= 0 && (events & POLLIN)) {
+        readable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(readable.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    }
+    if (fd >= 0 && (events & POLLOUT)) {
+        writable = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+        QObject::connect(writable.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    }
     end.start(milliseconds);
-    // Input is processed, not excluded: excluded input would be delivered after the wait.
-    loop.exec();
+    for (;;) {
+        // Input is processed, not excluded: excluded input would be delivered after the wait.
+        loop.exec();
+        if (fd < 0) return 0;
+        // The descriptor's own word, as a notifier may wake the loop without data to read.
+        const int r = PlainPoll(fd, events, 0);
+        if (r != 0 || !end.isActive()) return r;
+    }
 }
 
 TMessageHook SetMessageHook(TMessageHook hook) {

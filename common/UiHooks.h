@@ -18,6 +18,11 @@ void Sleep(int milliseconds);
 // a plain sleep.
 void BusyWait(int milliseconds);
 
+// The same wait, ended early once descriptor fd is ready for events (POLLIN, POLLOUT), as
+// poll() tells it: 1 ready (an error or hang-up on fd counts), 0 when the time ran out (errno
+// ETIMEDOUT), -1 when poll() failed (errno). On any other thread a plain poll().
+int BusyPoll(int fd, short events, int milliseconds);
+
 using TMessageHook = std::function<void(const QString&)>;
 using TSleepHook = std::function<void(int)>;
 

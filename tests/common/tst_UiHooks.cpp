@@ -12,6 +12,12 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "TestSupport.h"
 #include "UiHooks.h"
 #include "WorkThread.h"
@@ -127,6 +133,46 @@ private slots:
         // After the wait the same input acts again.
         QTest::mouseClick(w.button, Qt::LeftButton);
         QCOMPARE(clicks.count(), 1);
+    }
+
+    // The wait on a socket ends when the socket is ready, from the start or later, or at its limit.
+    void waitOnASocketEndsWhenItIsReady_data() {
+        QTest::addColumn<int>("writeAfterMs");  // -1: nothing is ever written
+        QTest::addColumn<int>("result");
+        QTest::newRow("ready from the start") << 0 << 1;
+        QTest::newRow("ready inside the wait") << 60 << 1;
+        QTest::newRow("never ready: the limit") << -1 << 0;
+    }
+    void waitOnASocketEndsWhenItIsReady() {
+        QFETCH(int, writeAfterMs);
+        QFETCH(int, result);
+        int pair[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        if (writeAfterMs == 0) QCOMPARE(::write(pair[1], "x", 1), ssize_t(1));
+        QObject context;
+        bool busyInside = false;
+        if (writeAfterMs > 0)
+            QTimer::singleShot(writeAfterMs, &context, [&] {
+                busyInside = InsideAWait();
+                QCOMPARE(::write(pair[1], "x", 1), ssize_t(1));
+            });
+        QElapsedTimer clock;
+        clock.start();
+        errno = 0;
+        const int r = BusyPoll(pair[0], POLLIN, 400);
+        const qint64 took = clock.elapsed();
+        const int error = errno;
+        ::close(pair[0]);
+        ::close(pair[1]);
+        QCOMPARE(r, result);
+        if (result == 0) {
+            QVERIFY2(took >= 400, qPrintable(QString::number(took)));
+            QCOMPARE(error, ETIMEDOUT);
+        } else {
+            QVERIFY2(took < 400, qPrintable(QString::number(took)));
+        }
+        if (writeAfterMs > 0) QVERIFY(busyInside);
+        QVERIFY(!InsideAWait());
     }
 
     void programClosingAWindowInTheWaitStillCloses() {
