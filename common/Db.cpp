@@ -1,14 +1,17 @@
 #include "Db.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <atomic>
+#include <optional>
 
 #include "Convert.h"
 #include "OracleFunctions.h"
@@ -57,6 +60,13 @@ bool ReadsAsNull(const QVariant& value) {
         default:
             return false;
     }
+}
+
+// The file a path names now, by device and inode; none when there is none.
+std::optional<QPair<quint64, quint64>> FileIdentity(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+    return QPair<quint64, quint64>(st.st_dev, st.st_ino);
 }
 
 // How long a query waits for a writer's lock before it fails: a fraction of the monitor's
@@ -128,7 +138,8 @@ void TSQLConnection::Open() {
     const QString database = Param(QStringLiteral("Database"));
     if (IsSqlite(driver)) {
         if (database.isEmpty()) throw EDatabaseError(QStringLiteral("No database name given"));
-        db.setDatabaseName(ResolveDatabasePath(database));
+        m_filePath = ResolveDatabasePath(database);
+        db.setDatabaseName(m_filePath);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                  .arg(kSqliteBusyTimeoutMs));
     } else {
@@ -153,8 +164,18 @@ void TSQLConnection::Open() {
             throw EDatabaseError(
                 QStringLiteral("Cannot register the SQL functions DECODE and TO_CHAR"));
         }
+        // Read after the open, which fails for a file that is not there.
+        m_fileId = FileIdentity(m_filePath).value_or(QPair<quint64, quint64>());
+    } else {
+        m_filePath.clear();
     }
     m_connected = true;
+}
+
+void TSQLConnection::DropIfFileReplaced() {
+    if (!m_connected || m_filePath.isEmpty()) return;
+    if (FileIdentity(m_filePath) != std::optional<QPair<quint64, quint64>>(m_fileId))
+        CloseDb();
 }
 
 void TSQLConnection::CloseDb() {
@@ -238,6 +259,7 @@ void TSQLClientDataSet::SetActive(bool active) {
     if (!m_connection) throw EDatabaseError(QStringLiteral("Dataset has no connection"));
     if (m_commandText.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("No SQL statement available"));
+    m_connection->DropIfFileReplaced();
     if (!m_connection->Connected()) m_connection->SetConnected(true);
 
     QString error;

@@ -14,6 +14,8 @@
 //
 // A query that fails leaves its connection logged off, so the next one logs on afresh; a query
 // that finds its connection lost (the server restarted since) logs on afresh and runs once more.
+// A query on a kept SQLite connection whose file was replaced or removed since the log-on (another
+// file behind the same name) logs on afresh first, so it reads the file there now or fails.
 
 #include <QHash>
 #include <QList>
@@ -65,6 +67,10 @@ public:
     // Qt's name of this connection, for the datasets.
     QString QtConnectionName() const { return m_qtName; }
 
+    // Logs off when the connection is on an SQLite file that is no longer the one behind its
+    // name, so the next query logs on to what is there now.
+    void DropIfFileReplaced();
+
     // The driver and file a log-on would use now; for messages and tests.
     static QString DriverName();
     static QString ResolveDatabasePath(const QString& database);
@@ -77,6 +83,9 @@ private:
     QString m_qtName;
     QList<QPair<QString, QString>> m_params;
     bool m_connected = false;
+    // The SQLite file logged on to, as its name and the identity of the file it named then.
+    QString m_filePath;
+    QPair<quint64, quint64> m_fileId;
 };
 
 // One column value of the current row.

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSet>
 #include <atomic>
+#include <cstdio>
 
 #include "Db.h"
 #include "SqlScript.h"
@@ -263,6 +264,14 @@ void TTempDatabase::BringBack() {
         TTestServer::Get().Resume();
     else if (QFile::exists(m_path + QStringLiteral(".away")))
         QFile::rename(m_path + QStringLiteral(".away"), m_path);
+}
+
+void TTempDatabase::ReplaceWith(TTempDatabase& other) {
+    QVERIFY(!m_onServer);
+    for (const char* journal : {"-journal", "-wal", "-shm"}) QFile::remove(m_path + journal);
+    QCOMPARE(::rename(QFile::encodeName(other.m_path).constData(),
+                      QFile::encodeName(m_path).constData()),
+             0);
 }
 
 TUnreachableDatabase::TUnreachableDatabase()

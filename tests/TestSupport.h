@@ -86,6 +86,9 @@ public:
     // away, and comes back with what it held.
     void TakeAway();
     void BringBack();
+    // Embedded only: other's file takes this one's name, renamed over it with the journals of
+    // the old one removed first, as vds-makedb replaces a database; other is left without one.
+    void ReplaceWith(TTempDatabase& other);
 
 private:
     void Create(const QString& name);

@@ -188,6 +188,45 @@ private slots:
         QVERIFY(!c.Connected());
     }
 
+    // vds-makedb renames a new file over the old one; an operator's program reads what is there now.
+    void keptConnectionReadsTheFileThatIsThereNow_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("logOns");
+        QTest::newRow("a new file renamed over it: logs on afresh") << "replace" << "new" << 2;
+        QTest::newRow("changed in place: the same log-on") << "update" << "changed" << 1;
+        QTest::newRow("removed: the error, then the file put back") << "remove" << "new" << 3;
+    }
+    void keptConnectionReadsTheFileThatIsThereNow() {
+        QFETCH(QString, change);
+        QFETCH(QString, after);
+        QFETCH(int, logOns);
+        TTempDatabase kept, replacement;
+        kept.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'old');"));
+        replacement.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'new');"));
+        TSQLConnection c;
+        int seen = 0;
+        c.BeforeConnect = [&] {
+            ++seen;
+            c.SetParam(QStringLiteral("Database"), kept.Path());
+        };
+        const QString sql = QStringLiteral("SELECT AXLE_NAME V FROM AXLE_INFO");
+        QCOMPARE(One(c, sql), QStringLiteral("old"));
+        QVERIFY(c.Connected());
+        if (change == "replace") {
+            kept.ReplaceWith(replacement);
+        } else if (change == "update") {
+            TWriter(kept.Path()).Exec("UPDATE AXLE_INFO SET AXLE_NAME = 'changed'");
+        } else {
+            QVERIFY(QFile::remove(kept.Path()));
+            QVERIFY_THROWS_EXCEPTION(EDatabaseError, One(c, sql));
+            QVERIFY(!c.Connected());
+            kept.ReplaceWith(replacement);
+        }
+        QCOMPARE(One(c, sql), after);
+        QCOMPARE(seen, logOns);
+    }
+
     // A reader may ask for a row's columns in any order, some twice, some not at all; each name
     // finds its own column whatever was asked for on the rows before.
     void fieldsReadInAnyOrder() {

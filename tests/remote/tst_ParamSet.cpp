@@ -1,6 +1,7 @@
 // The parameter window: its groups, the newest stored values and how they are decoded.
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -224,6 +225,48 @@ private slots:
             QVERIFY2(group == w.findChild<QWidget*>(emptied.first())->parentWidget()->objectName(),
                      qPrintable(name));
         }
+    }
+
+    // vds-makedb renames a new database over the one the program keeps its connection to.
+    void tickAfterTheFileWasReplacedReadsTheFileThere_data() {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("a new file renamed over it: its values") << false;
+        QTest::newRow("the file removed: its error, once") << true;
+    }
+    void tickAfterTheFileWasReplacedReadsTheFileThere() {
+        QFETCH(bool, removed);
+        if (OnServer()) QSKIP("a file of the embedded database");
+        TMessageRecorder boxes;
+        TTempDatabase kept, replacement;
+        kept.Load(Fixture());
+        const QString stored = QStringLiteral("'30');");
+        QCOMPARE(Fixture().count(stored), 1);
+        replacement.Load(Fixture().replace(stored, QStringLiteral("'45');")));
+        const QString previous = form->LaunchArgs[2];
+        form->LaunchArgs[2] = kept.Path();
+        dm->vdsConnection.SetConnected(false);
+        {
+            TfrmParamSet w;
+            w.Tree().LeafTreeChecked(Leaf(w, "0101"));
+            QCOMPARE(Text(w, "edTraCollTerm"), QStringLiteral("30"));
+            QVERIFY(dm->vdsConnection.Connected());
+            if (removed)
+                QVERIFY(QFile::remove(kept.Path()));
+            else
+                kept.ReplaceWith(replacement);
+            // As the operator ticks it again: through the tree's own toggle and its error route.
+            Leaf(w, "0101")->setCheckState(0, Qt::Unchecked);
+            Leaf(w, "0101")->setCheckState(0, Qt::Checked);
+            if (removed) {
+                QCOMPARE(boxes.messages.size(), 1);
+                QVERIFY2(boxes.messages.first().contains("unable to open"), qPrintable(boxes.messages.first()));
+            } else {
+                QCOMPARE(Text(w, "edTraCollTerm"), QStringLiteral("45"));
+                QVERIFY(boxes.messages.isEmpty());
+            }
+        }
+        dm->vdsConnection.SetConnected(false);
+        form->LaunchArgs[2] = previous;
     }
 
     void opensOncePerRun() {
