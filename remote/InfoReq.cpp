@@ -1,11 +1,8 @@
 #include "InfoReq.h"
 
-#include <QCloseEvent>
-
 #include "Application.h"
 #include "Grid.h"
 #include "Link.h"
-#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
@@ -37,17 +34,15 @@ QString AccuTrafSql(const QString& atcId) {
            QStringLiteral("'  ") + QStringLiteral("GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME ");
 }
 
-TfrmInfoReq::TfrmInfoReq(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmInfoReq) {
+TfrmInfoReq::TfrmInfoReq(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmInfoReq) {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
     ui->fpSpread1->SetHeaders({QStringLiteral("도로번호"), QStringLiteral("제어기번호"), QStringLiteral("설치 위치"),
                                QStringLiteral("검지 시각"), QStringLiteral("유입 속도"), QStringLiteral("유입 교통량"),
                                QStringLiteral("유입 점유율"), QStringLiteral("유출속도"), QStringLiteral("유출 교통량"),
                                QStringLiteral("유출 점유율")});
     ui->fpSpread1->SetMaxRows(500);
-    m_tree = std::make_unique<TControllerTree>(
-        ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
-    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+                     ui->btnClose);
     connect(ui->btnInfoReq, &QPushButton::clicked, this, Guarded([this] { btnInfoReqClick(); }));
     FormCreate();
 }
@@ -56,21 +51,8 @@ TfrmInfoReq::~TfrmInfoReq() = default;
 
 TfpSpread* TfrmInfoReq::Grid() const { return ui->fpSpread1; }
 
-void TfrmInfoReq::FormCreate() { m_tree->Build(); }
-
-// The window is its MDI child with the frame, not only the form inside it.
-void TfrmInfoReq::btnCloseClick() {
-    CloseFormWindow(this);
-}
-
-void TfrmInfoReq::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
-void TfrmInfoReq::FormClose() { tcp_close(nSocket); }
-
 void TfrmInfoReq::btnInfoReqClick() {
+    TCommandRun run(this, ui->btnInfoReq);
     // The other windows' routines wait until this exchange, its wait and its read are done.
     TCommandSection section;
     const int status = SendAccuTrafRequest();

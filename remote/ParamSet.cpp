@@ -1,7 +1,6 @@
 #include "ParamSet.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -11,11 +10,9 @@
 #include "CommandExchange.h"
 #include "Convert.h"
 #include "Link.h"
-#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
-#include "WorkThread.h"
 #include "ui_ParamSet.h"
 
 QString ParamGroupSql(const QString& atcId, int paraIndex) {
@@ -49,7 +46,6 @@ int ExpectedLength(int paraIndex) {
             return -1;
     }
 }
-constexpr int kWorkIntervalMs = 200;
 constexpr int kUploadWaitMs = 1000;
 constexpr int kUploadOpcode = 15;
 constexpr int kLengthStepCm = 10;
@@ -75,7 +71,7 @@ struct TfrmParamSet::TGroup {
     QString text;     // the group's name in the result messages
 };
 
-TfrmParamSet::TfrmParamSet(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmParamSet) {
+TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmParamSet) {
     ui->setupUi(this);
     m_groups = {
         {1, ui->btnLoopUp, ui->btnLoopDn, false, QStringLiteral("루프검지기 설정")},
@@ -88,17 +84,15 @@ TfrmParamSet::TfrmParamSet(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmPara
         {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true, QStringLiteral("차량속도 상한치 설정")},
         {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true, QStringLiteral("차량길이 상한치 설정")},
     };
-    setAttribute(Qt::WA_DeleteOnClose);
-    m_tree = std::make_unique<TControllerTree>(
-        ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
-    m_tree->OnSelected = [this](const ::data* pData) { LoadAllParamGroups(pData); };
+    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+                     ui->btnClose);
+    Tree().OnSelected = [this](const ::data* pData) { LoadAllParamGroups(pData); };
     ConnectButtons();
     FormCreate();
 }
 
 void TfrmParamSet::ConnectButtons() {
     const std::pair<QPushButton*, void (TfrmParamSet::*)()> handlers[] = {
-        {ui->btnClose, &TfrmParamSet::btnCloseClick},
         {ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick},
         {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
         {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick},
@@ -123,24 +117,24 @@ void TfrmParamSet::ConnectButtons() {
 }
 
 // Each button only starts its routine: it runs 200 ms later, and not at all once the window is gone.
-void TfrmParamSet::btnLoopUpClick() { StartWork(this, kWorkIntervalMs, [this] { LoopUpWork(); }); }
-void TfrmParamSet::btnLoopDnClick() { StartWork(this, kWorkIntervalMs, [this] { LoopDnWork(); }); }
-void TfrmParamSet::btnSpdUpClick() { StartWork(this, kWorkIntervalMs, [this] { SpdUpWork(); }); }
-void TfrmParamSet::btnSpdDnClick() { StartWork(this, kWorkIntervalMs, [this] { SpdDnWork(); }); }
-void TfrmParamSet::btnSpdCatUpClick() { StartWork(this, kWorkIntervalMs, [this] { SpdCatUpWork(); }); }
-void TfrmParamSet::btnSpdCatDnClick() { StartWork(this, kWorkIntervalMs, [this] { SpdCatDnWork(); }); }
-void TfrmParamSet::btnCarLenUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpWork(); }); }
-void TfrmParamSet::btnCarLenDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenDnWork(); }); }
-void TfrmParamSet::btnCarLenUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpLimitUpWork(); }); }
-void TfrmParamSet::btnCarLenUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarLenUpLimitDnWork(); }); }
-void TfrmParamSet::btnTraVolUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolUpLimitUpWork(); }); }
-void TfrmParamSet::btnTraVolUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolUpLimitDnWork(); }); }
-void TfrmParamSet::btnCarSpdUpLimitUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarSpdUpLimitUpWork(); }); }
-void TfrmParamSet::btnCarSpdUpLimitDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarSpdUpLimitDnWork(); }); }
-void TfrmParamSet::btnTraVolColTermUpClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolColTermUpWork(); }); }
-void TfrmParamSet::btnTraVolColTermDnClick() { StartWork(this, kWorkIntervalMs, [this] { TraVolColTermDnWork(); }); }
-void TfrmParamSet::btnCarRespTimeDefUpClick() { StartWork(this, kWorkIntervalMs, [this] { CarRespTimeDefUpWork(); }); }
-void TfrmParamSet::btnCarRespTimeDefDnClick() { StartWork(this, kWorkIntervalMs, [this] { CarRespTimeDefDnWork(); }); }
+void TfrmParamSet::btnLoopUpClick() { StartCommand(ui->btnLoopUp, [this] { LoopUpWork(); }); }
+void TfrmParamSet::btnLoopDnClick() { StartCommand(ui->btnLoopDn, [this] { LoopDnWork(); }); }
+void TfrmParamSet::btnSpdUpClick() { StartCommand(ui->btnSpdUp, [this] { SpdUpWork(); }); }
+void TfrmParamSet::btnSpdDnClick() { StartCommand(ui->btnSpdDn, [this] { SpdDnWork(); }); }
+void TfrmParamSet::btnSpdCatUpClick() { StartCommand(ui->btnSpdCatUp, [this] { SpdCatUpWork(); }); }
+void TfrmParamSet::btnSpdCatDnClick() { StartCommand(ui->btnSpdCatDn, [this] { SpdCatDnWork(); }); }
+void TfrmParamSet::btnCarLenUpClick() { StartCommand(ui->btnCarLenUp, [this] { CarLenUpWork(); }); }
+void TfrmParamSet::btnCarLenDnClick() { StartCommand(ui->btnCarLenDn, [this] { CarLenDnWork(); }); }
+void TfrmParamSet::btnCarLenUpLimitUpClick() { StartCommand(ui->btnCarLenUpLimitUp, [this] { CarLenUpLimitUpWork(); }); }
+void TfrmParamSet::btnCarLenUpLimitDnClick() { StartCommand(ui->btnCarLenUpLimitDn, [this] { CarLenUpLimitDnWork(); }); }
+void TfrmParamSet::btnTraVolUpLimitUpClick() { StartCommand(ui->btnTraVolUpLimitUp, [this] { TraVolUpLimitUpWork(); }); }
+void TfrmParamSet::btnTraVolUpLimitDnClick() { StartCommand(ui->btnTraVolUpLimitDn, [this] { TraVolUpLimitDnWork(); }); }
+void TfrmParamSet::btnCarSpdUpLimitUpClick() { StartCommand(ui->btnCarSpdUpLimitUp, [this] { CarSpdUpLimitUpWork(); }); }
+void TfrmParamSet::btnCarSpdUpLimitDnClick() { StartCommand(ui->btnCarSpdUpLimitDn, [this] { CarSpdUpLimitDnWork(); }); }
+void TfrmParamSet::btnTraVolColTermUpClick() { StartCommand(ui->btnTraVolColTermUp, [this] { TraVolColTermUpWork(); }); }
+void TfrmParamSet::btnTraVolColTermDnClick() { StartCommand(ui->btnTraVolColTermDn, [this] { TraVolColTermDnWork(); }); }
+void TfrmParamSet::btnCarRespTimeDefUpClick() { StartCommand(ui->btnCarRespTimeDefUp, [this] { CarRespTimeDefUpWork(); }); }
+void TfrmParamSet::btnCarRespTimeDefDnClick() { StartCommand(ui->btnCarRespTimeDefDn, [this] { CarRespTimeDefDnWork(); }); }
 
 const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
     for (const TGroup& g : m_groups)
@@ -250,20 +244,6 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
 }
 
 TfrmParamSet::~TfrmParamSet() = default;
-
-void TfrmParamSet::FormCreate() { m_tree->Build(); }
-
-// The window is its MDI child with the frame, not only the form inside it.
-void TfrmParamSet::btnCloseClick() {
-    CloseFormWindow(this);
-}
-
-void TfrmParamSet::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
-void TfrmParamSet::FormClose() { tcp_close(nSocket); }
 
 void TfrmParamSet::UntickAll(QGroupBox* group) {
     for (QObject* child : group->children())

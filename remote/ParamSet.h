@@ -2,11 +2,10 @@
 // The parameter window: the nine parameter groups of the controller ticked in its tree, filled
 // from the newest stored values, with an UP and a DN button per group. Main thread only.
 
-#include <QWidget>
 #include <memory>
 #include <vector>
 
-#include "ControllerTree.h"
+#include "CommandForm.h"
 
 namespace Ui {
 class TfrmParamSet;
@@ -16,7 +15,7 @@ class QGroupBox;
 // The statement that reads the newest stored value of one parameter index of a controller.
 QString ParamGroupSql(const QString& atcId, int paraIndex);
 
-class TfrmParamSet : public QWidget {
+class TfrmParamSet : public TCommandForm {
     Q_OBJECT
 public:
     explicit TfrmParamSet(QWidget* owner = nullptr);
@@ -25,11 +24,6 @@ public:
     void ClearAllParamGroups();
     void ClearParamGroup(unsigned paraIndex);
     void LoadParamGroup(const ::data* pSelData, int paraIndex);
-
-    TControllerTree& Tree() { return *m_tree; }
-    const ::data* pCurSel() const { return m_tree->pCurSel(); }
-
-    void btnCloseClick();
 
     // The UP and DN buttons: each starts its work routine 200 ms later on the main thread.
     void btnLoopUpClick();
@@ -70,12 +64,6 @@ public:
     void CarRespTimeDefUpWork() { UploadWork(4); }
     void CarRespTimeDefDnWork() { DownloadWork(4); }
 
-    // The socket of the newest exchange (-1 once it is released).
-    int nSocket = 0;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     struct TGroup;
     const TGroup& Group(int paraIndex) const;
@@ -85,8 +73,6 @@ private:
     // Writes the group's download data after the frame header; throws when an edit does not
     // hold a number the controller can take.
     void WriteDownloadData(int paraIndex, unsigned char* frame);
-    void FormCreate();
-    void FormClose();
     void LoadAllParamGroups(const ::data* pData);
     // Writes one stored value into its group; false when the text cannot be decoded.
     bool DecodeParam(int paraIndex, const QString& value, QString* problem);
@@ -95,6 +81,5 @@ private:
     void UntickAll(QGroupBox* group);
 
     std::unique_ptr<Ui::TfrmParamSet> ui;
-    std::unique_ptr<TControllerTree> m_tree;
     std::vector<TGroup> m_groups;
 };

@@ -1,21 +1,15 @@
 #include "RemoteCtrl.h"
 
-#include <QCloseEvent>
-
 #include "Application.h"
 #include "ButtonHold.h"
 #include "Check.h"
-#include "CommandExchange.h"
 #include "Link.h"
-#include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Text.h"
 #include "UiHooks.h"
-#include "WorkThread.h"
 #include "ui_RemoteCtrl.h"
 
 namespace {
-constexpr int kWorkIntervalMs = 200;
 constexpr int kAnswerWaitMs = 1000;
 constexpr int kEchoBytes = 10;
 
@@ -47,11 +41,10 @@ QString CtrlResultSql(const QString& atcId) {
            QStringLiteral("\tWHERE ATC_ID = '") + id + QStringLiteral("'") + QStringLiteral(") ");
 }
 
-TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : QWidget(owner), ui(new Ui::TfrmRemoteCtrl) {
+TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmRemoteCtrl) {
     ui->setupUi(this);
-    setAttribute(Qt::WA_DeleteOnClose);
-    m_tree = std::make_unique<TControllerTree>(
-        ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt});
+    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+                     ui->btnClose);
     ConnectButtons();
     FormCreate();
 }
@@ -59,7 +52,6 @@ TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : QWidget(owner), ui(new Ui::Tfrm
 TfrmRemoteCtrl::~TfrmRemoteCtrl() = default;
 
 void TfrmRemoteCtrl::ConnectButtons() {
-    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
     connect(ui->btnSWReset, &QPushButton::clicked, this, Guarded([this] { btnSWResetClick(); }));
     connect(ui->btnHWInit, &QPushButton::clicked, this, Guarded([this] { btnHWInitClick(); }));
     connect(ui->btnThreshold, &QPushButton::clicked, this, Guarded([this] { btnThresholdClick(); }));
@@ -69,29 +61,15 @@ void TfrmRemoteCtrl::ConnectButtons() {
     connect(ui->btnEchoReq, &QPushButton::clicked, this, Guarded([this] { btnEchoReqClick(); }));
 }
 
-void TfrmRemoteCtrl::FormCreate() { m_tree->Build(); }
-
-// The window is its MDI child with the frame, not only the form inside it.
-void TfrmRemoteCtrl::btnCloseClick() {
-    CloseFormWindow(this);
-}
-
-void TfrmRemoteCtrl::closeEvent(QCloseEvent* event) {
-    FormClose();
-    event->accept();
-}
-
-void TfrmRemoteCtrl::FormClose() { tcp_close(nSocket); }
-
 // Each button only starts its routine; the routine runs 200 ms later on the main thread, and not
 // at all once this window is gone.
-void TfrmRemoteCtrl::btnSWResetClick() { StartWork(this, kWorkIntervalMs, [this] { SWResetWork(); }); }
-void TfrmRemoteCtrl::btnHWInitClick() { StartWork(this, kWorkIntervalMs, [this] { HWInitWork(); }); }
-void TfrmRemoteCtrl::btnThresholdClick() { StartWork(this, kWorkIntervalMs, [this] { ThresholdWork(); }); }
-void TfrmRemoteCtrl::btnVerClick() { StartWork(this, kWorkIntervalMs, [this] { VerWork(); }); }
-void TfrmRemoteCtrl::btnLeapTimeClick() { StartWork(this, kWorkIntervalMs, [this] { LeapTimeWork(); }); }
-void TfrmRemoteCtrl::btnMemChkClick() { StartWork(this, kWorkIntervalMs, [this] { MemChkWork(); }); }
-void TfrmRemoteCtrl::btnEchoReqClick() { StartWork(this, kWorkIntervalMs, [this] { EchoReqWork(); }); }
+void TfrmRemoteCtrl::btnSWResetClick() { StartCommand(ui->btnSWReset, [this] { SWResetWork(); }); }
+void TfrmRemoteCtrl::btnHWInitClick() { StartCommand(ui->btnHWInit, [this] { HWInitWork(); }); }
+void TfrmRemoteCtrl::btnThresholdClick() { StartCommand(ui->btnThreshold, [this] { ThresholdWork(); }); }
+void TfrmRemoteCtrl::btnVerClick() { StartCommand(ui->btnVer, [this] { VerWork(); }); }
+void TfrmRemoteCtrl::btnLeapTimeClick() { StartCommand(ui->btnLeapTime, [this] { LeapTimeWork(); }); }
+void TfrmRemoteCtrl::btnMemChkClick() { StartCommand(ui->btnMemChk, [this] { MemChkWork(); }); }
+void TfrmRemoteCtrl::btnEchoReqClick() { StartCommand(ui->btnEchoReq, [this] { EchoReqWork(); }); }
 
 void TfrmRemoteCtrl::RunCommand(QPushButton* disabled, int opcode, int option, const TPayloadWriter& payload,
                                 const QString& text, const std::function<void()>& afterAccepted) {

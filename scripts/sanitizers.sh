@@ -11,7 +11,7 @@
 # any file there fails the run and is shown.
 
 SANITIZER_PACKAGES=(libasan8 libubsan1 libtsan2)
-TSAN_SUITES=(tst_WaitThread tst_Link tst_StandInServer tst_ParamUpDown tst_RemoteCtrl tst_InfoReq)
+TSAN_SUITES=(tst_WaitThread tst_Link tst_StandInServer tst_ParamUpDown tst_RemoteCtrl tst_InfoReq tst_CommandForm)
 
 # sanitizer_build <folder> <sanitizers> [target...]: configures and builds there.
 sanitizer_build() {

@@ -2,6 +2,7 @@
 // What the command-window tests share: a fixture database, the data module and main window the
 // windows query through, and a stand-in communication server on a free port.
 
+#include <QLineEdit>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -118,6 +119,14 @@ inline void NoteEachBox(TMessageRecorder& boxes, QList<TBoxMoment>& moments, con
     boxes.whileOpen = [&moments, &waits, &trace, sql, shown](const QString&) {
         moments << TBoxMoment{waits.inside, waits.ended, trace.Count(sql), shown()};
     };
+}
+
+// Puts a value the controller can take into every edit of the parameter window.
+inline void FillEveryGroup(QWidget& w) {
+    for (QLineEdit* e : w.findChildren<QLineEdit*>()) e->setText("10");
+    w.findChild<QLineEdit*>("edCarCatT01")->setText("550");
+    w.findChild<QLineEdit*>("edCarCatT02")->setText("900");
+    w.findChild<QLineEdit*>("edCarCatT03")->setText("1600");
 }
 
 // A fixture controller on one link of one axis, as the tree needs it.

@@ -35,13 +35,6 @@ QString Fixture() {
         "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA012_VALU) VALUES ('0312', 12, '2026-12-01 00:00:00', '250');");
     return sql;
 }
-
-void FillEveryGroup(QWidget& w) {
-    for (QLineEdit* e : w.findChildren<QLineEdit*>()) e->setText("10");
-    w.findChild<QLineEdit*>("edCarCatT01")->setText("550");
-    w.findChild<QLineEdit*>("edCarCatT02")->setText("900");
-    w.findChild<QLineEdit*>("edCarCatT03")->setText("1600");
-}
 }  // namespace
 
 class tst_ParamUpDown : public QObject {

@@ -1,0 +1,106 @@
+#include "CommandForm.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+#include "Application.h"
+#include "Link.h"
+#include "MdiWindows.h"
+#include "WorkThread.h"
+
+namespace {
+constexpr int kWorkIntervalMs = 200;
+
+QMdiSubWindow* SubWindowOf(QWidget* w) {
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) return sub;
+    return nullptr;
+}
+}  // namespace
+
+TCommandForm::TCommandForm(QWidget* owner) : QWidget(owner) {
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+TCommandForm::~TCommandForm() = default;
+
+void TCommandForm::SetUpCommandForm(TVirtualStringTree* leafTree, const TDetailStrip& strip,
+                                    QPushButton* btnClose) {
+    m_tree = std::make_unique<TControllerTree>(leafTree, strip);
+    connect(btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(true);
+}
+
+void TCommandForm::FormCreate() {
+    m_tree->Build();
+}
+
+// The window is its MDI child with the frame, not only the form inside it.
+void TCommandForm::btnCloseClick() {
+    CloseFormWindow(this);
+}
+
+void TCommandForm::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TCommandForm::FormClose() {
+    tcp_close(nSocket);
+}
+
+void TCommandForm::StartCommand(QPushButton* pressed, std::function<void()> routine) {
+    auto run = std::make_shared<TCommandRun>(this, pressed);
+    StartWork(this, kWorkIntervalMs, [run, routine = std::move(routine)]() mutable {
+        // Ends with the routine, however the routine ends.
+        const auto ending = std::move(run);
+        routine();
+    });
+}
+
+TCommandForm::TCommandRun::TCommandRun(TCommandForm* form, QPushButton* pressed) : m_form(form) {
+    form->BeginCommand(pressed);
+}
+
+TCommandForm::TCommandRun::~TCommandRun() {
+    if (m_form) m_form->EndCommand();
+}
+
+void TCommandForm::BeginCommand(QPushButton* pressed) {
+    ++m_commandsRunning;
+    m_pressed = pressed;
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == this || isAncestorOf(focus))) setFocus(Qt::OtherFocusReason);
+}
+
+void TCommandForm::EndCommand() {
+    if (--m_commandsRunning > 0) return;
+    QPushButton* pressed = m_pressed;
+    m_pressed = nullptr;
+    // Only where the focus still waits: a control the operator clicked meanwhile keeps it, and
+    // another child window the operator went to stays in front.
+    if (!pressed || !pressed->isEnabled() || !pressed->isVisible() || focusWidget() != this) return;
+    if (QMdiSubWindow* sub = SubWindowOf(this);
+        sub && sub->mdiArea() && sub->mdiArea()->activeSubWindow() != sub)
+        return;
+    pressed->setFocus(Qt::OtherFocusReason);
+}
+
+bool TCommandForm::event(QEvent* e) {
+    if (m_commandsRunning > 0) {
+        switch (e->type()) {
+            case QEvent::ShortcutOverride:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+                // Taken and dropped: no shortcut, no focus change, no value.
+                e->accept();
+                return true;
+            default:
+                break;
+        }
+    }
+    return QWidget::event(e);
+}
