@@ -3,11 +3,16 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 
 #include "Link.h"
 #include "UiHooks.h"
 
+Q_LOGGING_CATEGORY(lcApp, "vds.app")
+
 namespace {
+const QString kUnknownError = QStringLiteral("Unknown error");
+
 // The windows' height -11 fonts ("굴림", "MS Sans Serif"): the character height, without leading.
 constexpr int kDesignedFontPixels = 11;
 }  // namespace
@@ -39,13 +44,18 @@ TApplication::~TApplication() {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
+    QString what;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        HandleException(e);
+        what = QString::fromUtf8(e.what());
     } catch (...) {
-        HandleMessage(QStringLiteral("Unknown error"));
+        what = kUnknownError;
     }
+    ++m_lastResort;
+    qCWarning(lcApp, "an unguarded handler of %s threw: %s", receiver->metaObject()->className(),
+              qPrintable(what));
+    HandleMessage(what);
     return false;
 }
 
@@ -92,9 +102,19 @@ int TApplication::Run() {
 
 TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
 
-void ReportException(const std::exception& e) {
+namespace {
+void Report(const QString& message) {
     if (TApplication* app = Application())
-        app->HandleException(e);
+        app->HandleMessage(message);
     else
-        ShowMessage(QString::fromUtf8(e.what()));
+        ShowMessage(message);
+}
+}  // namespace
+
+void ReportException(const std::exception& e) {
+    Report(QString::fromUtf8(e.what()));
+}
+
+void ReportUnknownException() {
+    Report(kUnknownError);
 }

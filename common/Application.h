@@ -1,9 +1,11 @@
 #pragma once
 // The application object of both programs. Main thread only.
 //
-// notify() is the default handler: what an event handler throws ends that handler, and its
-// message is shown in one modal box. While such a box is open, further failures (a timer that
-// keeps failing) are not stacked on top of it.
+// HandleException is the default handler: what an event handler throws (through Guarded) ends
+// that handler, and its message is shown in one modal box. While such a box is open, further
+// failures (a timer that keeps failing) are not stacked on top of it. notify() is the last resort
+// for a handler left unguarded: it writes what reached it to the "vds.app" debug category, counts
+// it, and shows it the same way.
 //
 // Top-level windows that the programs create "owned by the application" are registered with
 // Own() and freed when the application object goes, unless they freed themselves before.
@@ -18,6 +20,7 @@
 #include <QTranslator>
 #include <QWidget>
 #include <exception>
+#include <utility>
 
 class TApplication : public QApplication {
     Q_OBJECT
@@ -32,6 +35,8 @@ public:
     void HandleMessage(const QString& message);
     // How many failures were reported while an earlier report was still on screen.
     int SuppressedReports() const { return m_suppressed; }
+    // How many failures reached notify(), past every handler's guard.
+    int LastResortReports() const { return m_lastResort; }
 
     void Own(QWidget* widget);
     void FreeOwned();
@@ -52,6 +57,7 @@ private:
     bool m_terminated = false;
     bool m_reporting = false;
     int m_suppressed = 0;
+    int m_lastResort = 0;
 };
 
 // The running application object.
@@ -59,16 +65,30 @@ TApplication* Application();
 
 // Shows what a handler threw through the application's default handler.
 void ReportException(const std::exception& e);
+void ReportUnknownException();
 
-// Wraps a handler for a widget signal: what it throws goes to the default handler right here,
-// because the widget library is built without exception support and must not be unwound.
-template <class F>
-auto Guarded(F handler) {
-    return [handler = std::move(handler)]() {
+// The one error route of the programs: every handler Qt calls (a click, an action, a timer, a tree
+// tick, an activation, a queued call) is wrapped in it, so what the handler throws ends the
+// handler and is shown here by the default handler, and no exception unwinds through Qt's own
+// frames, which are built without exception support. notify() only catches what slipped past.
+namespace guarded_detail {
+// The guard takes the handler's own parameters, so Qt passes it as many signal arguments as the
+// handler takes.
+template <class F, class R, class C, class... Args>
+auto Wrap(F handler, R (C::*)(Args...) const) {
+    return [handler = std::move(handler)](Args... args) {
         try {
-            handler();
+            handler(std::forward<Args>(args)...);
         } catch (const std::exception& e) {
             ReportException(e);
+        } catch (...) {
+            ReportUnknownException();
         }
     };
+}
+}  // namespace guarded_detail
+
+template <class F>
+auto Guarded(F handler) {
+    return guarded_detail::Wrap(std::move(handler), &F::operator());
 }

@@ -22,7 +22,7 @@ TfrmDebug::TfrmDebug(QWidget* owner) : QWidget(owner, Qt::Window), ui(new Ui::Tf
     setAttribute(Qt::WA_DeleteOnClose);
     // One left open must not keep the program running once its main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    connect(ui->btnClose, &QPushButton::clicked, this, &TfrmDebug::btnCloseClick);
+    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
     if (!owner && Application()) Application()->Own(this);
 }
 

@@ -1,3 +1,4 @@
+#include "Application.h"
 #include "Grid.h"
 
 #include <QEvent>
@@ -38,7 +39,8 @@ TfpSpread::TfpSpread(QWidget* parent) : QTableWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAlternatingRowColors(true);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &TfpSpread::SectionResized);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            Guarded([this](int column, int oldSize, int newSize) { SectionResized(column, oldSize, newSize); }));
 }
 
 void TfpSpread::SetHeaders(const QStringList& headers) {
@@ -165,7 +167,7 @@ void TfpSpread::DeleteRows(int first, int count) {
     }
     // A fill that never comes (its query failed) leaves them to the next pass of the event loop,
     // before anything can look at them there.
-    QMetaObject::invokeMethod(this, [this] { Settle(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, Guarded([this] { Settle(); }), Qt::QueuedConnection);
 }
 
 void TfpSpread::SetReDraw(bool on) {

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "Convert.h"
+#include "Application.h"
 #include "UiHooks.h"
 
 bool TSkippedRows::Skip(const TRow& row) {
@@ -31,8 +32,8 @@ void TSkippedRows::Report() {
 void TSkippedRows::ReportSoon(QObject* context) {
     if (m_rows.isEmpty() || m_reportPosted) return;
     m_reportPosted = true;
-    QTimer::singleShot(0, context, [this] {
-        m_reportPosted = false;
-        Report();
-    });
+    QTimer::singleShot(0, context, Guarded([this] {
+                           m_reportPosted = false;
+                           Report();
+                       }));
 }

@@ -97,7 +97,8 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent) : QTreeWidget(parent) {
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(this, &QTreeWidget::itemChanged, this, &TVirtualStringTree::ItemChanged);
+    connect(this, &QTreeWidget::itemChanged, this,
+            Guarded([this](QTreeWidgetItem* item, int column) { ItemChanged(item, column); }));
 }
 
 PVirtualNode TVirtualStringTree::AddChild(PVirtualNode parent, std::unique_ptr<TNodeRecord> record) {
@@ -289,7 +290,7 @@ QRect TVirtualStringTree::CheckBoxRect(PVirtualNode node) const {
     return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
 }
 
-// Only the operator's toggles reach here unguarded: the view has written the box's new state.
+// Only the operator's toggles reach here: the view has written the box's new state.
 void TVirtualStringTree::ItemChanged(QTreeWidgetItem* item, int column) {
     if (m_programmatic != 0 || column != 0) return;
     TVirtualNode* n = Node(item);
@@ -299,10 +300,5 @@ void TVirtualStringTree::ItemChanged(QTreeWidgetItem* item, int column) {
     const TCheckState state = FromQt(shown.toInt());
     if (state == n->state) return;
     TrackState(n, state);
-    if (!OnChecked) return;
-    try {
-        OnChecked(item);
-    } catch (const std::exception& e) {
-        ReportException(e);
-    }
+    if (OnChecked) OnChecked(item);
 }

@@ -54,11 +54,12 @@ private slots:
         int ticks = 0;
         for (QTimer* t : {&first, &second}) {
             t->setInterval(10);
-            connect(t, &QTimer::timeout, [&] {
-                ++ticks;
-                throw std::runtime_error("refresh failed");
-            });
+            connect(t, &QTimer::timeout, Guarded([&] {
+                        ++ticks;
+                        throw std::runtime_error("refresh failed");
+                    }));
         }
+        const int lastResort = Application()->LastResortReports();
         int open = 0, maxOpen = 0;
         boxes.whileOpen = [&](const QString&) {
             maxOpen = qMax(maxOpen, ++open);
@@ -75,6 +76,30 @@ private slots:
         QVERIFY2(ticks > boxes.messages.size(), qPrintable(QString::number(ticks)));
         QVERIFY(Application()->SuppressedReports() > suppressedBefore);
         QCOMPARE(boxes.messages.first(), QStringLiteral("refresh failed"));
+        QCOMPARE(Application()->LastResortReports(), lastResort);
+    }
+
+    // A handler someone forgot to guard: the last resort still shows it, and says so.
+    void unguardedHandlerReachesTheLastResort_data() {
+        QTest::addColumn<bool>("standard");
+        QTest::newRow("a standard exception: its message") << true;
+        QTest::newRow("anything else: unknown error") << false;
+    }
+    void unguardedHandlerReachesTheLastResort() {
+        QFETCH(bool, standard);
+        TMessageRecorder boxes;
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, [standard] {
+            if (standard) throw std::runtime_error("tick failed");
+            throw 7;
+        });
+        const QString shown = standard ? QStringLiteral("tick failed") : QStringLiteral("Unknown error");
+        QTest::ignoreMessage(QtWarningMsg, qPrintable("an unguarded handler of QTimer threw: " + shown));
+        const int lastResort = Application()->LastResortReports();
+        timer.start(0);
+        QTRY_COMPARE(Application()->LastResortReports(), lastResort + 1);
+        QCOMPARE(boxes.messages, QStringList({shown}));
     }
 
     void waitsGoThroughTheSeam() {

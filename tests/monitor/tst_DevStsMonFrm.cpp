@@ -366,6 +366,7 @@ private slots:
         TMessageRecorder boxes;
         bool cleanedUp = false, timersOn = false;
         const int suppressedBefore = Application()->SuppressedReports();
+        const int lastResort = Application()->LastResortReports();
         boxes.whileOpen = [&](const QString&) {
             cleanedUp = !fx.dm->vdsConnection2.Connected() && !fx.dm->dsQuery2.Active();
             QTest::qWait(300);
@@ -379,6 +380,7 @@ private slots:
         QVERIFY(cleanedUp);
         QVERIFY(timersOn);
         QVERIFY(Application()->SuppressedReports() > suppressedBefore);
+        QCOMPARE(Application()->LastResortReports(), lastResort);
         for (TfrmDevStsMon* form : {&first, &second}) {
             QTRY_COMPARE(FilledRows(GridOf(*form)), QList<QStringList>({kRowA}));
             form->SetMonitorTimer(false);

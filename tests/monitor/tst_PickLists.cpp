@@ -339,8 +339,10 @@ private slots:
         const QString table = QLatin1String(kTables[kind]);
         fx.db.Load(QStringLiteral("ALTER TABLE %1 RENAME TO GONE;").arg(table));
         TMessageRecorder boxes;
+        const int lastResort = Application()->LastResortReports();
         Activate(*form);
         QCOMPARE(boxes.messages.size(), 1);
+        QCOMPARE(Application()->LastResortReports(), lastResort);
         QVERIFY2(boxes.messages[0].contains(OnDriver("no such table", "does not exist")),
                  qPrintable(boxes.messages[0]));
         QVERIFY(fx.Released());

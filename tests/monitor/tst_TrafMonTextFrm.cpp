@@ -508,6 +508,7 @@ private slots:
         TMessageRecorder boxes;
         bool cleanedUp = false, timersOn = false;
         const int suppressedBefore = Application()->SuppressedReports();
+        const int lastResort = Application()->LastResortReports();
         boxes.whileOpen = [&](const QString&) {
             cleanedUp = !fx.dm->vdsConnection.Connected() && !fx.dm->dsQuery.Active();
             // The other window keeps ticking, and failing, while this box is open.
@@ -522,6 +523,8 @@ private slots:
         QVERIFY(cleanedUp);
         QVERIFY(timersOn);
         QVERIFY(Application()->SuppressedReports() > suppressedBefore);
+        // The refresh's own guard reported every failure; none unwound through Qt.
+        QCOMPARE(Application()->LastResortReports(), lastResort);
         // Each grid was emptied for a failed tick and is filled again by a later one.
         for (TfrmTrafMonText* form : {&first, &second}) {
             QTRY_COMPARE(FilledRows(GridOf(*form, "SprVDS")).size(), 2);

@@ -255,8 +255,10 @@ private slots:
             else
                 kept.ReplaceWith(replacement);
             // As the operator ticks it again: through the tree's own toggle and its error route.
+            const int lastResort = Application()->LastResortReports();
             Leaf(w, "0101")->setCheckState(0, Qt::Unchecked);
             Leaf(w, "0101")->setCheckState(0, Qt::Checked);
+            QCOMPARE(Application()->LastResortReports(), lastResort);
             if (removed) {
                 QCOMPARE(boxes.messages.size(), 1);
                 QVERIFY2(boxes.messages.first().contains("unable to open"), qPrintable(boxes.messages.first()));
