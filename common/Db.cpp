@@ -360,3 +360,28 @@ TField TSQLClientDataSet::FieldByName(const QString& name) const {
     const size_t pos = m_pos < m_rowCount ? m_pos : m_rowCount - 1;
     return TField(name, m_values[pos * m_fieldNames.size() + index]);
 }
+
+void RunQuery(TSQLClientDataSet& dataset, const QString& sql, TLogOn logOn,
+              const TRowReader& eachRow, const std::function<void()>& afterRows) {
+    TSQLConnection* connection = dataset.Connection();
+    TQueryCleanup cleanup(dataset);
+    dataset.SetCommandText(sql);
+    if (logOn == TLogOn::ForTheQuery && connection && !connection->Connected())
+        connection->SetConnected(true);
+    if (!dataset.Active()) dataset.Open();
+    for (dataset.First(); !dataset.Eof(); dataset.Next()) eachRow(dataset);
+    dataset.Close();
+    if (afterRows) afterRows();
+    if (logOn == TLogOn::ForTheQuery && connection) connection->SetConnected(false);
+}
+
+QString FirstRowValue(TSQLClientDataSet& dataset, const QString& sql, TLogOn logOn,
+                      const QString& field) {
+    QString value;
+    bool first = true;
+    RunQuery(dataset, sql, logOn, [&](const TSQLClientDataSet& row) {
+        if (first) value = row.FieldByName(field).AsString();
+        first = false;
+    });
+    return value;
+}

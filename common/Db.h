@@ -174,3 +174,24 @@ private:
     bool m_disconnect;
     int m_exceptions;
 };
+
+// What a query does with its dataset's connection.
+enum class TLogOn {
+    // The open logs on where the connection is not, and it stays logged on afterwards.
+    Kept,
+    // Logs on first where the connection is not, and off again once the query is done.
+    ForTheQuery,
+};
+
+// The query loop of every window: sql becomes the dataset's command text, the dataset opens and
+// eachRow runs for each row of the result from the first; then the dataset closes, afterRows runs
+// with the connection still as it was, and with TLogOn::ForTheQuery the connection logs off. A
+// failure on the way closes the dataset and logs its connection off before it goes on
+// (TQueryCleanup), so the next query sets its text and logs on afresh.
+using TRowReader = std::function<void(const TSQLClientDataSet& row)>;
+void RunQuery(TSQLClientDataSet& dataset, const QString& sql, TLogOn logOn,
+              const TRowReader& eachRow, const std::function<void()>& afterRows = {});
+// RunQuery for the one value a count or a newest time gives: the field of the first row, the
+// empty text when there is none.
+QString FirstRowValue(TSQLClientDataSet& dataset, const QString& sql, TLogOn logOn,
+                      const QString& field);

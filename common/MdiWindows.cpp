@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <algorithm>
+#include <utility>
+
+#include "Application.h"
 
 namespace {
 const char* const kDesignSize = "vdsDesignSize";
@@ -103,18 +106,23 @@ void TileVertically(QMdiArea* area) {
     Tile(area, false);
 }
 
-QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form) {
-    const QSize design = form->size();
-    auto* scroller = new TFormScroller(form);
-    QMdiSubWindow* sub = area->addSubWindow(scroller);
+QMdiSubWindow* AddMdiChild(QMdiArea* area, QWidget* window) {
+    const QSize design = window->size();
+    QMdiSubWindow* sub;
+    if (window->layout()) {
+        sub = area->addSubWindow(window);
+        sub->setMinimumSize(sub->minimumSizeHint());
+    } else {
+        sub = area->addSubWindow(new TFormScroller(window));
+        sub->setWindowTitle(window->windowTitle());
+    }
+    sub->setAttribute(Qt::WA_DeleteOnClose);
     SetDesignedSize(sub, design);
-    sub->setWindowTitle(form->windowTitle());
-    // A form closed by itself (not through its child) takes the empty child along.
+    // A window closed by itself (not through its frame) takes the empty frame along.
     QObject::connect(
-        form, &QObject::destroyed, sub,
-        [sub] {
+        window, &QObject::destroyed, sub, Guarded([sub] {
             if (sub->isVisible()) sub->close();
-        },
+        }),
         Qt::QueuedConnection);
     return sub;
 }
@@ -152,8 +160,22 @@ void ArrangeIcons(QMdiArea* area) {
     }
 }
 
-void AttachWindowList(QMenu* menu, QMdiArea* area, const QList<QAction*>& fixedActions) {
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, area, fixedActions] {
+void SetUpWindowMenu(QMenu* menu, QMdiArea* area, const TWindowActions& actions) {
+    const std::pair<QAction*, void (*)(QMdiArea*)> commands[] = {
+        {actions.cascade, &CascadeWindows},     {actions.tileHorizontal, &TileHorizontally},
+        {actions.tileVertical, &TileVertically}, {actions.minimizeAll, &MinimizeAll},
+        {actions.arrangeAll, &ArrangeIcons}};
+    QList<QAction*> fixedActions;
+    for (const auto& [action, arrange] : commands) {
+        if (!action) continue;
+        fixedActions << action;
+        QObject::connect(action, &QAction::triggered, area,
+                         Guarded([area, arrange = arrange] { arrange(area); }));
+    }
+    actions.cascade->setIcon(WindowActionIcon(TWindowIcon::Cascade));
+    actions.tileHorizontal->setIcon(WindowActionIcon(TWindowIcon::TileHorizontal));
+    actions.tileVertical->setIcon(WindowActionIcon(TWindowIcon::TileVertical));
+    QObject::connect(menu, &QMenu::aboutToShow, menu, Guarded([menu, area, fixedActions] {
         menu->clear();
         menu->addActions(fixedActions);
         const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
@@ -166,12 +188,12 @@ void AttachWindowList(QMenu* menu, QMdiArea* area, const QList<QAction*>& fixedA
                 number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
             a->setCheckable(true);
             a->setChecked(w == area->activeSubWindow());
-            QObject::connect(a, &QAction::triggered, area, [area, w] {
-                if (w->isMinimized()) w->showNormal();
-                area->setActiveSubWindow(w);
-            });
+            QObject::connect(a, &QAction::triggered, area, Guarded([area, w] {
+                                 if (w->isMinimized()) w->showNormal();
+                                 area->setActiveSubWindow(w);
+                             }));
         }
-    });
+    }));
 }
 
 QIcon WindowActionIcon(TWindowIcon kind) {

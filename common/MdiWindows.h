@@ -23,25 +23,36 @@ void TileVertically(QMdiArea* area);
 void MinimizeAll(QMdiArea* area);
 void ArrangeIcons(QMdiArea* area);  // lines minimised windows up along the bottom edge
 
-// Adds form, whose children sit at fixed positions, as a child of area, not shown yet. The form
-// keeps the size it has now (its layout file's) as its designed size: a smaller window shows it
-// through scroll bars, never cut off. Closing the child closes the form first (its close handler
-// runs and may refuse); the form closed on its own takes its child with it.
-QMdiSubWindow* AddFormWindow(QMdiArea* area, QWidget* form);
+// Adds window as a child of area, not shown yet, in a frame that frees itself when closed (the
+// window's own close handler says whether the window goes with it). The window keeps the size it
+// has now (its layout file's) as the size Cascade gives it. A form whose children sit at fixed
+// positions (it has no layout) is shown through scroll bars in a smaller frame, never cut off; a
+// window with a layout gets the minimum its texts need, so tiling overlaps rather than squeezes
+// it. Closing the frame closes the window first (its close handler runs and may refuse); the
+// window closed on its own takes its frame with it.
+QMdiSubWindow* AddMdiChild(QMdiArea* area, QWidget* window);
 
-// Makes clientSize the size Cascade gives the child's contents (AddFormWindow does it for its
-// forms).
+// Makes clientSize the size Cascade gives the child's contents (AddMdiChild does it).
 void SetDesignedSize(QMdiSubWindow* window, const QSize& clientSize);
 
-// The form a child of AddFormWindow shows, else the child's own widget.
+// The window a child of AddMdiChild shows.
 QWidget* FormOf(QMdiSubWindow* window);
 
 // Closes the window form is shown in: its MDI child with its frame when it has one, else the form.
 // Returns whether it closed.
 bool CloseFormWindow(QWidget* form);
 
-// Keeps menu listing fixedActions, then the open children; picking a child activates it.
-void AttachWindowList(QMenu* menu, QMdiArea* area, const QList<QAction*>& fixedActions);
+// The window menu's commands of a main window; minimizeAll may be null.
+struct TWindowActions {
+    QAction* cascade;
+    QAction* tileHorizontal;
+    QAction* tileVertical;
+    QAction* minimizeAll;
+    QAction* arrangeAll;
+};
+// Connects the commands to area, gives the arranging ones their icons, and keeps menu listing
+// the commands, then the open children; picking a child activates it.
+void SetUpWindowMenu(QMenu* menu, QMdiArea* area, const TWindowActions& actions);
 
 enum class TWindowIcon { Cascade, TileHorizontal, TileVertical };
 QIcon WindowActionIcon(TWindowIcon kind);

@@ -6,6 +6,7 @@
 #include <QToolTip>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "Db.h"
 #include "Grid.h"
@@ -65,30 +66,25 @@ TGridColumn StatusColumn() {
 void FillGridFromQuery(TfpSpread* grid, TSQLClientDataSet& dataset, const QString& sql,
                        const std::vector<TGridColumn>& columns,
                        const std::function<void()>& whileConnected, const TRowFilter& takeRow) {
-    TSQLConnection* connection = dataset.Connection();
-    // Left open or connected, the next fill would fail on its command text or log-on.
-    TQueryCleanup cleanup(dataset, true);
-    dataset.SetCommandText(sql);
-    if (!connection->Connected()) connection->SetConnected(true);
-    if (!dataset.Active()) dataset.Open();
-    {
-        TReDrawOff redraw(grid);
-        int row = 1;
-        for (dataset.First(); !dataset.Eof(); dataset.Next()) {
-            if (takeRow && !takeRow(dataset)) continue;
+    // Redraw is on again once the rows are in, before whileConnected.
+    std::optional<TReDrawOff> redraw(std::in_place, grid);
+    int row = 1;
+    RunQuery(
+        dataset, sql, TLogOn::ForTheQuery,
+        [&](const TSQLClientDataSet& ds) {
+            if (takeRow && !takeRow(ds)) return;
             int col = 1;
             for (const TGridColumn& read : columns) {
                 grid->SetRow(row);
                 grid->SetCol(col++);
-                grid->SetText(read(dataset));
+                grid->SetText(read(ds));
             }
             ++row;
-        }
-    }
-    dataset.Close();
-    if (whileConnected) whileConnected();
-    connection->SetConnected(false);
-    dataset.Close();
+        },
+        [&] {
+            redraw.reset();
+            if (whileConnected) whileConnected();
+        });
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "Application.h"
@@ -48,6 +49,7 @@ void ForEachStationInTickedGroups(const TVirtualStringTree* tree, PVirtualNode b
 
 TfrmTrafMonText::TfrmTrafMonText(QWidget* parent) : QWidget(parent), ui(new Ui::TfrmTrafMonText) {
     ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
     tmrQuery = new QTimer(this);
     tmrQuery->setObjectName(QStringLiteral("tmrQuery"));
     tmrQuery->setInterval(1000);
@@ -72,24 +74,24 @@ void TfrmTrafMonText::SetUpGrids() {
 
 void TfrmTrafMonText::ConnectHandlers() {
     // A click on the mode already shown changes nothing, so it must not throw the ticks away.
-    connect(ui->rdoVDS, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) Guarded([this] { rdoVDSClick(); })();
-    });
-    connect(ui->rdoNewSgl, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) Guarded([this] { rdoNewSglClick(); })();
-    });
+    connect(ui->rdoVDS, &QRadioButton::toggled, this, Guarded([this](bool on) {
+                if (on) rdoVDSClick();
+            }));
+    connect(ui->rdoNewSgl, &QRadioButton::toggled, this, Guarded([this](bool on) {
+                if (on) rdoNewSglClick();
+            }));
     connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
     connect(ui->btnStart, &QPushButton::clicked, this, Guarded([this] { btnStartClick(); }));
     connect(ui->btnStop, &QPushButton::clicked, this, Guarded([this] { btnStopClick(); }));
     connect(ui->btnDevSts, &QPushButton::clicked, this, Guarded([this] { btnDevStsClick(); }));
     connect(ui->btnDevSrch, &QPushButton::clicked, this, Guarded([this] { btnDevSrchClick(); }));
-    connect(tmrQuery, &QTimer::timeout, this, &TfrmTrafMonText::tmrQueryTimer);
+    connect(tmrQuery, &QTimer::timeout, this, Guarded([this] { tmrQueryTimer(); }));
 }
 
 bool TfrmTrafMonText::event(QEvent* e) {
     switch (e->type()) {
         case QEvent::WindowActivate:
-            FormActivate();
+            Guarded([this] { FormActivate(); })();
             break;
         case QEvent::ParentChange:
             WatchSubWindowActivation();
@@ -106,9 +108,9 @@ void TfrmTrafMonText::WatchSubWindowActivation() {
     if (!sub || m_watchingSubWindow) return;
     m_watchingSubWindow = true;
     connect(sub, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates, Qt::WindowStates now) {
+            Guarded([this](Qt::WindowStates, Qt::WindowStates now) {
                 if (now & Qt::WindowActive) FormActivate();
-            });
+            }));
 }
 
 void TfrmTrafMonText::closeEvent(QCloseEvent* event) {
@@ -116,9 +118,8 @@ void TfrmTrafMonText::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmTrafMonText::FormClose(QCloseEvent* event) {
-    // A closed window is freed; its refresh must not run while the free is pending.
+    // A closed window is freed with its frame; its refresh must not run while that is pending.
     tmrQuery->stop();
-    setAttribute(Qt::WA_DeleteOnClose);
     event->accept();
 }
 
@@ -246,13 +247,8 @@ QString TfrmTrafMonText::CountOvdSql(const QString& atcId, int direction) {
 }
 
 QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    ds.SetCommandText(CountOvdSql(atcId, direction));
-    if (!ds.Connection()->Connected()) ds.Connection()->SetConnected(true);
-    if (!ds.Active()) ds.Open();
-    const QString count = ds.FieldByName(QStringLiteral("OVD_CNT")).AsString();
-    ds.Close();
-    return count;
+    return FirstRowValue(dmOracle->dsQuery, CountOvdSql(atcId, direction), TLogOn::Kept,
+                         QStringLiteral("OVD_CNT"));
 }
 
 void TfrmTrafMonText::LoadAxisBranch(int mode) {
@@ -266,7 +262,6 @@ void TfrmTrafMonText::LoadResrBranch(int mode) {
 void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
     TVirtualStringTree* tree = ui->ChkTree;
     TSQLClientDataSet& ds = axis ? dmOracle->dsAxis : dmOracle->dsPoint;
-    TSQLConnection& connection = dmOracle->vdsConnection;
     PVirtualNode branchRoot = axis ? pAxisNode : pResrNode;
     PVirtualNode& group = axis ? pAxisGroup : pResrGroup;
     const QString groupField = axis ? QStringLiteral("AXLE_NAME1") : QStringLiteral("RESR_NAME1");
@@ -308,46 +303,30 @@ void TfrmTrafMonText::LoadBranch(bool axis, int mode) {
         return node;
     };
 
-    try {
-        ds.SetCommandText(axis ? AxisBranchSql(mode) : ResrBranchSql(mode));
-        if (!connection.Connected()) connection.SetConnected(true);
-        if (!ds.Active()) ds.Open();
-        ds.First();
-        QString previousGroup;
-        while (!ds.Eof()) {
-            const TSkippedRows::TRow row = rowValues();
-            // Before CountOvd splices the id, which a NUL would cut short.
-            if (m_skippedRows.Skip(row)) {
-                ds.Next();
-                continue;
-            }
-            auto r = record(row);
-            const QString groupName = ds.FieldByName(groupField).AsString();
-            // Without a group yet, even an empty name opens one, so the station still has a parent.
-            if (!group || groupName != previousGroup) {
-                r->strName = groupName;
-                group = add(branchRoot, std::move(r));
-                auto s = record(row);
-                s->strName = stationText(*s);
-                add(group, std::move(s));
-                previousGroup = groupName;
-            } else {
-                r->strName = stationText(*r);
-                add(group, std::move(r));
-            }
-            ds.Next();
-        }
-        connection.SetConnected(false);
-        ds.Close();
-        // Both branches of a rebuild in one box.
-        m_skippedRows.ReportSoon(this);
-    } catch (...) {
-        connection.SetConnected(false);
-        ds.Close();
-        dmOracle->dsQuery.Close();
-        m_skippedRows.ReportSoon(this);
-        throw;
-    }
+    // Both branches of a rebuild in one box, also when the build stops part way.
+    const auto report = qScopeGuard([this] { m_skippedRows.ReportSoon(this); });
+    QString previousGroup;
+    RunQuery(ds, axis ? AxisBranchSql(mode) : ResrBranchSql(mode), TLogOn::ForTheQuery,
+             [&](const TSQLClientDataSet&) {
+                 const TSkippedRows::TRow row = rowValues();
+                 // Before CountOvd splices the id, which a NUL would cut short.
+                 if (m_skippedRows.Skip(row)) return;
+                 auto r = record(row);
+                 const QString groupName = ds.FieldByName(groupField).AsString();
+                 // Without a group yet, even an empty name opens one, so the station still has a
+                 // parent.
+                 if (!group || groupName != previousGroup) {
+                     r->strName = groupName;
+                     group = add(branchRoot, std::move(r));
+                     auto s = record(row);
+                     s->strName = stationText(*s);
+                     add(group, std::move(s));
+                     previousGroup = groupName;
+                 } else {
+                     r->strName = stationText(*r);
+                     add(group, std::move(r));
+                 }
+             });
 }
 
 QString TfrmTrafMonText::GetCheckedAtcList() {
@@ -361,17 +340,16 @@ QString TfrmTrafMonText::GetCheckedAtcList() {
 
 void TfrmTrafMonText::CollectCheckedAxis(PVirtualNode branchRoot,
                                          std::vector<const ::data*>& list) const {
-    const TVirtualStringTree* tree = ui->ChkTree;
-    ForEachStationInTickedGroups(tree, branchRoot, [&](PVirtualNode node) {
-        if (tree->CheckState(node) != csCheckedNormal) return;
-        const int nLevel = tree->GetNodeLevel(node);
-        VDS_CHECK(nLevel == 3);
-        list.push_back(tree->GetNodeDataAs<::data>(node));
-    });
+    CollectChecked(branchRoot, list);
 }
 
 void TfrmTrafMonText::CollectCheckedResr(PVirtualNode branchRoot,
                                          std::vector<const ::data*>& list) const {
+    CollectChecked(branchRoot, list);
+}
+
+void TfrmTrafMonText::CollectChecked(PVirtualNode branchRoot,
+                                     std::vector<const ::data*>& list) const {
     const TVirtualStringTree* tree = ui->ChkTree;
     ForEachStationInTickedGroups(tree, branchRoot, [&](PVirtualNode node) {
         if (tree->CheckState(node) != csCheckedNormal) return;
@@ -429,11 +407,8 @@ QString TfrmTrafMonText::ColDateSql(int mode, const QString& atcList) {
 
 // The collection time of the newest figures, so an operator sees how old they are.
 void TfrmTrafMonText::ShowColDate(int mode, const QString& atcList) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    ds.SetCommandText(ColDateSql(mode, atcList));
-    ds.Open();
-    const QString newest = ds.FieldByName(QStringLiteral("COL_DATE")).AsString();
-    ds.Close();
+    const QString newest = FirstRowValue(dmOracle->dsQuery, ColDateSql(mode, atcList), TLogOn::Kept,
+                                         QStringLiteral("COL_DATE"));
     ui->lblColDate->setText(newest.isEmpty() ? kNoDate : newest);
 }
 

@@ -100,6 +100,7 @@ private:
     void RebuildStationTree();
     void LoadBranch(bool axis, int mode);
     void WatchSubWindowActivation();
+    void CollectChecked(PVirtualNode branchRoot, std::vector<const ::data*>& list) const;
     void ShowColDate(int mode, const QString& atcList);
     void HandOffToDevStsMon(const QString& atcList);
 

@@ -63,24 +63,14 @@ void TMainForm::ConnectActions() {
     connect(ui->EditCopy1, &QAction::triggered, this, Guarded([this] { EditCopy1Execute(); }));
     connect(ui->EditPaste1, &QAction::triggered, this, Guarded([this] { EditPaste1Execute(); }));
     connect(ui->mnuTrafMonTxt, &QAction::triggered, this, Guarded([this] { mnuTrafMonTxtClick(); }));
-    connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
-    connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
-            [this] { TileHorizontally(ui->mdiArea); });
-    connect(ui->WindowTileVertical1, &QAction::triggered, this,
-            [this] { TileVertically(ui->mdiArea); });
-    connect(ui->WindowArrangeAll1, &QAction::triggered, this,
-            [this] { ArrangeIcons(ui->mdiArea); });
     ui->File1->menuAction()->setStatusTip(ui->File1->statusTip());
     ui->Window1->menuAction()->setStatusTip(ui->Window1->statusTip());
 }
 
 void TMainForm::SetUpWindowMenu() {
-    ui->WindowCascade1->setIcon(WindowActionIcon(TWindowIcon::Cascade));
-    ui->WindowTileHorizontal1->setIcon(WindowActionIcon(TWindowIcon::TileHorizontal));
-    ui->WindowTileVertical1->setIcon(WindowActionIcon(TWindowIcon::TileVertical));
-    AttachWindowList(ui->Window1, ui->mdiArea,
-                     {ui->WindowCascade1, ui->WindowTileHorizontal1, ui->WindowTileVertical1,
-                      ui->WindowArrangeAll1});
+    ::SetUpWindowMenu(ui->Window1, ui->mdiArea,
+                      {ui->WindowCascade1, ui->WindowTileHorizontal1, ui->WindowTileVertical1,
+                       nullptr, ui->WindowArrangeAll1});
     setCentralWidget(ui->mdiArea);
 }
 
@@ -127,31 +117,17 @@ QMdiArea* TMainForm::MdiArea() const {
     return ui->mdiArea;
 }
 
-QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    // Its layout file's size, which Cascade gives it back.
-    const QSize designed = window->size();
-    QMdiSubWindow* sub = ui->mdiArea->addSubWindow(window);
-    SetDesignedSize(sub, designed);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    // Tiling may not squeeze a window below what its texts need; it overlaps instead.
-    sub->setMinimumSize(sub->minimumSizeHint());
-    return sub;
-}
-
 void TMainForm::mnuTrafMonTxtClick() {
     pTrafMonText = nullptr;
     auto* window = new TfrmTrafMonText();
-    if (Application()) Application()->Own(window);
     pTrafMonText = window;
-    AddMdiChild(window)->showMaximized();
+    AddMdiChild(ui->mdiArea, window)->showMaximized();
 }
 
 TMDIChild* TMainForm::OpenChildWindow(const QString& name) {
     auto* child = new TMDIChild();
-    if (Application()) Application()->Own(child);
     child->setWindowTitle(name);
-    AddMdiChild(child)->show();
+    AddMdiChild(ui->mdiArea, child)->show();
     if (QFile::exists(name)) {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))

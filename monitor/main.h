@@ -53,8 +53,6 @@ private:
     void SetUpOpenDialog();
     QToolButton* AddToolButton(const char* name, const QIcon& icon, const QString& toolTip,
                                void (TMainForm::*handler)());
-    // Shows window as an MDI child that frees itself, and its frame, when closed.
-    QMdiSubWindow* AddMdiChild(QWidget* window);
 
     std::unique_ptr<Ui::TMainForm> ui;
 };

@@ -85,7 +85,7 @@ std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nS
 }
 
 namespace {
-QString Field(TSQLClientDataSet& ds, const char* name) {
+QString Field(const TSQLClientDataSet& ds, const char* name) {
     return ds.FieldByName(QString::fromLatin1(name)).AsString();
 }
 }  // namespace
@@ -126,113 +126,69 @@ void TControllerTree::InitControllerTree() {
 }
 
 void TControllerTree::LoadAxisNodes() {
-    TSQLClientDataSet& ds = dmOracle->dsAxis;
-    TQueryCleanup cleanup(ds, true);
-    ds.SetCommandText(AxisListSql());
-    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
-    if (!ds.Active()) ds.SetActive(true);
-    if (ds.RecordCount() > 0) {
-        for (ds.First(); !ds.Eof(); ds.Next()) {
-            const QString axleId = Field(ds, "AXLE_ID"), axleName = Field(ds, "AXLE_NAME");
-            if (m_skipped.Skip({{"AXLE_ID", axleId}, {"AXLE_NAME", axleName}})) continue;
-            auto r = std::make_unique<data>();
-            r->strID = QStringLiteral("1");
-            r->strParentID = Trim(axleId);
-            r->strAXLE_NAME = Trim(axleName);
-            r->strName = r->strAXLE_NAME;
-            const QString trimmedId = r->strParentID;
-            PVirtualNode axisNode = AddRecord(pAxisBranch, std::move(r));
-            LoadAxisControllers(QStringLiteral("2"), trimmedId, axisNode);
-        }
-    }
-    dmOracle->vdsConnection.SetConnected(false);
-    ds.SetActive(false);
+    RunQuery(dmOracle->dsAxis, AxisListSql(), TLogOn::ForTheQuery, [this](const TSQLClientDataSet& ds) {
+        const QString axleId = Field(ds, "AXLE_ID"), axleName = Field(ds, "AXLE_NAME");
+        if (m_skipped.Skip({{"AXLE_ID", axleId}, {"AXLE_NAME", axleName}})) return;
+        auto r = std::make_unique<data>();
+        r->strID = QStringLiteral("1");
+        r->strParentID = Trim(axleId);
+        r->strAXLE_NAME = Trim(axleName);
+        r->strName = r->strAXLE_NAME;
+        const QString trimmedId = r->strParentID;
+        PVirtualNode axisNode = AddRecord(pAxisBranch, std::move(r));
+        LoadAxisControllers(QStringLiteral("2"), trimmedId, axisNode);
+    });
 }
 
 void TControllerTree::LoadAxisControllers(const QString& equpType, const QString& axleId,
                                           PVirtualNode axisNode) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds, true);
-    ds.SetCommandText(AxisControllersSql(equpType, axleId));
-    auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
-    debug->SetDebugText(ds.CommandText());
-    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
-    if (!ds.Active()) ds.SetActive(true);
     const data* axis = m_tree->GetNodeDataAs<data>(axisNode);
-    if (ds.RecordCount() > 0) {
-        for (ds.First(); !ds.Eof(); ds.Next()) {
-            const TSkippedRows::TRow row = {{"LINK_ID", Field(ds, "LINK_ID")},
-                                            {"SPOT_ID", Field(ds, "SPOT_ID")},
-                                            {"SPOT_NAME", Field(ds, "SPOT_NAME")},
-                                            {"ATC_ID", Field(ds, "ATC_ID")}};
-            if (m_skipped.Skip(row)) continue;
-            auto r = std::make_unique<data>(*axis);
-            r->strLINK_ID = Trim(row[0].second);
-            r->strSPOT_ID = Trim(row[1].second);
-            r->strSPOT_NAME = Trim(row[2].second);
-            r->strATC_ID = Trim(row[3].second);
-            r->strName = r->strSPOT_NAME;
-            PVirtualNode leaf = AddRecord(axisNode, std::move(r));
-            m_tree->SetCheckType(leaf, ctCheckBox);
-            m_tree->SetCheckState(leaf, csUncheckedNormal);
-        }
-    }
-    dmOracle->vdsConnection.SetConnected(false);
-    ds.SetActive(false);
+    LoadControllers(dmOracle->dsQuery, AxisControllersSql(equpType, axleId), *axis, axisNode,
+                    {{"LINK_ID", &data::strLINK_ID},
+                     {"SPOT_ID", &data::strSPOT_ID},
+                     {"SPOT_NAME", &data::strSPOT_NAME},
+                     {"ATC_ID", &data::strATC_ID}});
 }
 
 void TControllerTree::LoadResrNodes() {
-    TSQLClientDataSet& ds = dmOracle->dsPoint;
-    TQueryCleanup cleanup(ds, true);
-    ds.SetCommandText(ResrListSql());
-    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
-    if (!ds.Active()) ds.SetActive(true);
-    if (ds.RecordCount() > 0) {
-        for (ds.First(); !ds.Eof(); ds.Next()) {
-            const QString spotId = Field(ds, "RESR_SPOT_ID"), name = Field(ds, "RESR_NAME");
-            if (m_skipped.Skip({{"RESR_SPOT_ID", spotId}, {"RESR_NAME", name}})) continue;
-            auto r = std::make_unique<data>();
-            r->strID = QStringLiteral("2");
-            r->strRESR_SPOT_ID = Trim(spotId);
-            r->strRESR_NAME = Trim(name);
-            r->strName = r->strRESR_NAME;
-            const QString resrSpotId = r->strRESR_SPOT_ID;
-            PVirtualNode groupNode = AddRecord(pResrBranch, std::move(r));
-            LoadResrControllers(QStringLiteral("2"), resrSpotId, groupNode);
-        }
-    }
-    dmOracle->vdsConnection.SetConnected(false);
-    ds.SetActive(false);
+    RunQuery(dmOracle->dsPoint, ResrListSql(), TLogOn::ForTheQuery, [this](const TSQLClientDataSet& ds) {
+        const QString spotId = Field(ds, "RESR_SPOT_ID"), name = Field(ds, "RESR_NAME");
+        if (m_skipped.Skip({{"RESR_SPOT_ID", spotId}, {"RESR_NAME", name}})) return;
+        auto r = std::make_unique<data>();
+        r->strID = QStringLiteral("2");
+        r->strRESR_SPOT_ID = Trim(spotId);
+        r->strRESR_NAME = Trim(name);
+        r->strName = r->strRESR_NAME;
+        const QString resrSpotId = r->strRESR_SPOT_ID;
+        PVirtualNode groupNode = AddRecord(pResrBranch, std::move(r));
+        LoadResrControllers(QStringLiteral("2"), resrSpotId, groupNode);
+    });
 }
 
 void TControllerTree::LoadResrControllers(const QString& equpType, const QString& resrSpotId,
                                           PVirtualNode groupNode) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery2;
-    TQueryCleanup cleanup(ds, true);
-    ds.SetCommandText(ResrControllersSql(equpType, resrSpotId));
-    auto* debug = new TfrmDebug();
-    debug->SetDebugText(ds.CommandText());
-    if (!dmOracle->vdsConnection.Connected()) dmOracle->vdsConnection.SetConnected(true);
-    if (!ds.Active()) ds.SetActive(true);
     const data* group = m_tree->GetNodeDataAs<data>(groupNode);
-    if (ds.RecordCount() > 0) {
-        for (ds.First(); !ds.Eof(); ds.Next()) {
-            const TSkippedRows::TRow row = {{"SPOT_ID", Field(ds, "SPOT_ID")},
-                                            {"SPOT_NAME", Field(ds, "SPOT_NAME")},
-                                            {"ATC_ID", Field(ds, "ATC_ID")}};
-            if (m_skipped.Skip(row)) continue;
-            auto r = std::make_unique<data>(*group);
-            r->strSPOT_ID = Trim(row[0].second);
-            r->strSPOT_NAME = Trim(row[1].second);
-            r->strATC_ID = Trim(row[2].second);
-            r->strName = r->strSPOT_NAME;
-            PVirtualNode leaf = AddRecord(groupNode, std::move(r));
-            m_tree->SetCheckType(leaf, ctCheckBox);
-            m_tree->SetCheckState(leaf, csUncheckedNormal);
-        }
-    }
-    dmOracle->vdsConnection.SetConnected(false);
-    ds.SetActive(false);
+    LoadControllers(dmOracle->dsQuery2, ResrControllersSql(equpType, resrSpotId), *group, groupNode,
+                    {{"SPOT_ID", &data::strSPOT_ID},
+                     {"SPOT_NAME", &data::strSPOT_NAME},
+                     {"ATC_ID", &data::strATC_ID}});
+}
+
+void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
+                                      PVirtualNode parentNode, const TFieldMap& fields) {
+    auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
+    debug->SetDebugText(sql);
+    RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {
+        TSkippedRows::TRow values;
+        for (const auto& [name, member] : fields) values.push_back({name, Field(row, name)});
+        if (m_skipped.Skip(values)) return;
+        auto r = std::make_unique<data>(parent);
+        for (size_t i = 0; i < fields.size(); ++i) (*r).*(fields[i].second) = Trim(values[i].second);
+        r->strName = r->strSPOT_NAME;
+        PVirtualNode leaf = AddRecord(parentNode, std::move(r));
+        m_tree->SetCheckType(leaf, ctCheckBox);
+        m_tree->SetCheckState(leaf, csUncheckedNormal);
+    });
 }
 
 void TControllerTree::ExpandControllerTree() { m_tree->FullExpand(pRootNode); }
@@ -285,13 +241,7 @@ void TControllerTree::ShowControllerInfo(const data* pSelData) {
 }
 
 QString TControllerTree::ReadCount(const QString& sql) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds);
-    ds.SetCommandText(sql);
-    if (!ds.Active()) ds.SetActive(true);
-    const QString count = Field(ds, "OVD_CNT");
-    ds.SetActive(false);
-    return count;
+    return FirstRowValue(dmOracle->dsQuery, sql, TLogOn::Kept, QStringLiteral("OVD_CNT"));
 }
 
 QString TControllerTree::GetOvdCount(const QString& atcId, int ioflType) {
@@ -301,12 +251,12 @@ QString TControllerTree::GetOvdCount(const QString& atcId, int ioflType) {
 QString TControllerTree::GetLoopDetCount(const QString& atcId) { return ReadCount(LoopDetCountSql(atcId)); }
 
 std::pair<QString, QString> TControllerTree::ReadAxisAndCtlNo(const QString& atcId) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds);
-    ds.SetCommandText(AxisAndCtlNoSql(atcId));
-    if (!ds.Active()) ds.SetActive(true);
-    std::pair<QString, QString> result(Field(ds, "AXLE_NAME1"), Field(ds, "ATC_NUM1"));
-    ds.SetActive(false);
+    std::pair<QString, QString> result;
+    bool first = true;
+    RunQuery(dmOracle->dsQuery, AxisAndCtlNoSql(atcId), TLogOn::Kept, [&](const TSQLClientDataSet& row) {
+        if (first) result = {Field(row, "AXLE_NAME1"), Field(row, "ATC_NUM1")};
+        first = false;
+    });
     return result;
 }
 

@@ -8,10 +8,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "CommandExchange.h"
 #include "SkippedRows.h"
 #include "VirtualTree.h"
+
+class TSQLClientDataSet;
 
 // The record of every node.
 struct data : TNodeRecord {
@@ -88,6 +91,11 @@ public:
 
 private:
     PVirtualNode AddRecord(PVirtualNode parent, std::unique_ptr<data> record);
+    // The controller leaves under parentNode: each a copy of parent with the columns read into
+    // their fields, trimmed.
+    using TFieldMap = std::vector<std::pair<const char*, QString data::*>>;
+    void LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
+                         PVirtualNode parentNode, const TFieldMap& fields);
     // Runs the axis-and-number query; returns the first row's axis name and controller number.
     std::pair<QString, QString> ReadAxisAndCtlNo(const QString& atcId);
     QString ReadCount(const QString& sql);

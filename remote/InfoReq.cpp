@@ -75,15 +75,11 @@ int TfrmInfoReq::SendAccuTrafRequest() {
 }
 
 void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds);
-    ds.SetCommandText(AccuTrafSql(atcId));
-    if (!ds.Active()) ds.SetActive(true);
     TfpSpread* grid = ui->fpSpread1;
     {
         TReDrawOff redraw(grid);
         int r = 1;
-        for (; !ds.Eof(); ds.Next(), ++r) {
+        RunQuery(dmOracle->dsQuery, AccuTrafSql(atcId), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
             int c = 1;
             for (const char* column : kColumns) {
                 const QString value = ds.FieldByName(QString::fromLatin1(column)).AsString();
@@ -91,8 +87,8 @@ void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
                 grid->SetCol(c++);
                 grid->SetText(value);
             }
-        }
+            ++r;
+        });
     }
     grid->WidenColumnsToFit();
-    ds.SetActive(false);
 }

@@ -315,21 +315,15 @@ void TfrmParamSet::LoadParamGroup(const ::data* pSelData, int paraIndex) {
     const QString strID = pSelData->strATC_ID;
     VDS_CHECK(!strID.isEmpty());
 
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
     QStringList problems;
-    {
-        TQueryCleanup cleanup(ds);
-        ds.SetCommandText(ParamGroupSql(strID, paraIndex));
-        if (!ds.Active()) ds.SetActive(true);
-        for (ds.First(); !ds.Eof(); ds.Next()) {
-            const int index = ds.FieldByName(QStringLiteral("PARA_INDX")).AsInteger();
-            const QString column = QString::asprintf("PARA%03d_VALU", index);
-            if (!Decodable(index)) continue;
-            QString problem;
-            if (!DecodeParam(index, ds.FieldByName(column).AsString(), &problem)) problems << problem;
-        }
-        ds.SetActive(false);
-    }
+    RunQuery(dmOracle->dsQuery, ParamGroupSql(strID, paraIndex), TLogOn::Kept,
+             [&](const TSQLClientDataSet& row) {
+                 const int index = row.FieldByName(QStringLiteral("PARA_INDX")).AsInteger();
+                 if (!Decodable(index)) return;
+                 const QString column = QString::asprintf("PARA%03d_VALU", index);
+                 QString problem;
+                 if (!DecodeParam(index, row.FieldByName(column).AsString(), &problem)) problems << problem;
+             });
     // A damaged stored value must not pass for the controller's setting: say which one.
     if (!problems.isEmpty())
         ShowMessage(QStringLiteral("제어기 %1 파라미터 %2의 저장 값을 읽을 수 없습니다: %3")

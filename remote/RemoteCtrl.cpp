@@ -160,32 +160,26 @@ void TfrmRemoteCtrl::LoadAtcVersion(const ::data* pSelData, int /*opcode*/) {
     VDS_CHECK(pSelData != NULL);
     const QString strID = pSelData->strATC_ID;
     VDS_CHECK(strID != "");
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds);
-    ds.SetCommandText(AtcVersionSql(strID));
-    if (!ds.Active()) ds.SetActive(true);
     QString version, date;
+    int rows = 0;
+    RunQuery(dmOracle->dsQuery, AtcVersionSql(strID), TLogOn::Kept, [&](const TSQLClientDataSet& row) {
+        if (++rows > 1) return;
+        version = row.FieldByName(QStringLiteral("ATC_VER")).AsString();
+        date = row.FieldByName(QStringLiteral("ATC_CRTE_DATE")).AsString();
+    });
     // A controller deleted since the tree was built, or listed twice, has no one version to show.
-    if (ds.RecordCount() == 1) {
-        version = ds.FieldByName(QStringLiteral("ATC_VER")).AsString();
-        date = ds.FieldByName(QStringLiteral("ATC_CRTE_DATE")).AsString();
-    }
+    if (rows != 1) version = date = QString();
     ui->lblVer->setText(QStringLiteral("Version : %1").arg(version));
     ui->lblManuDate->setText(
         QStringLiteral("제조일자 : %1/%2/%3").arg(date.mid(0, 4), date.mid(4, 2), date.mid(6, 2)));
-    ds.SetActive(false);
 }
 
 void TfrmRemoteCtrl::LoadCtrlResult(const ::data* pSelData, int opcode) {
     VDS_CHECK(pSelData != NULL);
     const QString strID = pSelData->strATC_ID;
     VDS_CHECK(strID != "");
-    TSQLClientDataSet& ds = dmOracle->dsQuery;
-    TQueryCleanup cleanup(ds);
-    ds.SetCommandText(CtrlResultSql(strID));
-    if (!ds.Active()) ds.SetActive(true);
     int hours = 0, minutes = 0, seconds = 0;
-    for (ds.First(); !ds.Eof(); ds.Next()) {
+    RunQuery(dmOracle->dsQuery, CtrlResultSql(strID), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
         switch (opcode) {
             case opThreshold:
                 if (ds.FieldByName(QStringLiteral("THRESHOLD")).AsInteger() == 1)
@@ -218,6 +212,5 @@ void TfrmRemoteCtrl::LoadCtrlResult(const ::data* pSelData, int opcode) {
             default:
                 break;
         }
-    }
-    ds.SetActive(false);
+    });
 }

@@ -43,49 +43,36 @@ void TMainForm::ConnectActions() {
     connect(ui->actParamSet, &QAction::triggered, this, Guarded([this] { actParamSetExecute(); }));
     connect(ui->FileExit1, &QAction::triggered, this, Guarded([this] { FileExit1Execute(); }));
     connect(ui->HelpAbout1, &QAction::triggered, this, Guarded([this] { HelpAbout1Execute(); }));
-    connect(ui->WindowCascade1, &QAction::triggered, this, [this] { CascadeWindows(ui->mdiArea); });
-    connect(ui->WindowTileHorizontal1, &QAction::triggered, this,
-            [this] { TileHorizontally(ui->mdiArea); });
-    connect(ui->WindowTileVertical1, &QAction::triggered, this, [this] { TileVertically(ui->mdiArea); });
-    connect(ui->WindowMinimizeAll1, &QAction::triggered, this, [this] { MinimizeAll(ui->mdiArea); });
-    connect(ui->WindowArrangeAll1, &QAction::triggered, this, [this] { ArrangeIcons(ui->mdiArea); });
 }
 
 void TMainForm::SetUpWindowMenu() {
-    ui->WindowCascade1->setIcon(WindowActionIcon(TWindowIcon::Cascade));
-    ui->WindowTileHorizontal1->setIcon(WindowActionIcon(TWindowIcon::TileHorizontal));
-    ui->WindowTileVertical1->setIcon(WindowActionIcon(TWindowIcon::TileVertical));
-    AttachWindowList(ui->Window1, ui->mdiArea,
-                     {ui->WindowCascade1, ui->WindowTileHorizontal1, ui->WindowTileVertical1,
-                      ui->WindowMinimizeAll1, ui->WindowArrangeAll1});
+    ::SetUpWindowMenu(ui->Window1, ui->mdiArea,
+                      {ui->WindowCascade1, ui->WindowTileHorizontal1, ui->WindowTileVertical1,
+                       ui->WindowMinimizeAll1, ui->WindowArrangeAll1});
     setCentralWidget(ui->mdiArea);
 }
 
 QMdiArea* TMainForm::MdiArea() const { return ui->mdiArea; }
 
-QMdiSubWindow* TMainForm::AddMdiChild(QWidget* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    QMdiSubWindow* sub = AddFormWindow(ui->mdiArea, window);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->showMaximized();
-    return sub;
+void TMainForm::OpenCommandWindow(QWidget* window) {
+    AddMdiChild(ui->mdiArea, window)->showMaximized();
 }
 
 void TMainForm::mnuParamSetClick() {
     if (!bCanOpenParamSet) return;
-    AddMdiChild(new TfrmParamSet());
+    OpenCommandWindow(new TfrmParamSet());
     bCanOpenParamSet = false;
 }
 
 void TMainForm::mnuRemoteCtlClick() {
     if (!bCanOpenRemoteCtrl) return;
-    AddMdiChild(new TfrmRemoteCtrl());
+    OpenCommandWindow(new TfrmRemoteCtrl());
     bCanOpenRemoteCtrl = false;
 }
 
 void TMainForm::mnuInfoReqClick() {
     if (!bCanOpenInfoReq) return;
-    AddMdiChild(new TfrmInfoReq());
+    OpenCommandWindow(new TfrmInfoReq());
     bCanOpenInfoReq = false;
 }
 

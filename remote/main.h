@@ -26,9 +26,6 @@ public:
     bool bCanOpenInfoReq = true;
 
     QMdiArea* MdiArea() const;
-    // Shows window as a maximised MDI child that frees itself when closed; at a smaller size it
-    // scrolls (AddFormWindow).
-    QMdiSubWindow* AddMdiChild(QWidget* window);
 
     void mnuParamSetClick();
     void mnuRemoteCtlClick();
@@ -41,6 +38,8 @@ private:
     void FormCreate(const QStringList& args);
     void ConnectActions();
     void SetUpWindowMenu();
+    // Shows a command window maximised in the frame; at a smaller size it scrolls.
+    void OpenCommandWindow(QWidget* window);
 
     std::unique_ptr<Ui::TMainForm> ui;
 };

@@ -79,7 +79,7 @@ struct TArea {
     void Open(const QList<QSize>& designs, bool maximised) {
         for (const QSize& d : designs) {
             forms << new TFixedForm(d);
-            subs << AddFormWindow(&area, forms.last());
+            subs << AddMdiChild(&area, forms.last());
             maximised ? subs.last()->showMaximized() : subs.last()->show();
         }
     }
@@ -207,7 +207,7 @@ private slots:
         TArea a(QSize(800, 600));
         QPointer<TFixedForm> form = new TFixedForm(QSize(400, 300));
         form->setAttribute(Qt::WA_DeleteOnClose);
-        QPointer<QMdiSubWindow> sub = AddFormWindow(&a.area, form);
+        QPointer<QMdiSubWindow> sub = AddMdiChild(&a.area, form);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();
         QVERIFY(sub->close());
@@ -219,7 +219,7 @@ private slots:
     void aFormThatRefusesKeepsItsChild() {
         TArea a(QSize(800, 600));
         auto* form = new TFixedForm(QSize(400, 300), true);
-        QMdiSubWindow* sub = AddFormWindow(&a.area, form);
+        QMdiSubWindow* sub = AddMdiChild(&a.area, form);
         sub->show();
         QVERIFY(!sub->close());
         QCOMPARE(form->closes, 1);
@@ -239,7 +239,7 @@ private slots:
         form->setAttribute(Qt::WA_DeleteOnClose);
         QPointer<QMdiSubWindow> sub;
         if (inArea) {
-            sub = AddFormWindow(&a.area, form);
+            sub = AddMdiChild(&a.area, form);
             sub->setAttribute(Qt::WA_DeleteOnClose);
             sub->show();
         } else {
@@ -257,7 +257,7 @@ private slots:
         TArea a(QSize(800, 600));
         auto* form = new TFixedForm(QSize(400, 300));
         form->setAttribute(Qt::WA_DeleteOnClose);
-        QPointer<QMdiSubWindow> sub = AddFormWindow(&a.area, form);
+        QPointer<QMdiSubWindow> sub = AddMdiChild(&a.area, form);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();
         form->close();
@@ -269,7 +269,7 @@ private slots:
         TArea a(QSize(800, 600));
         auto* form = new TFixedForm(QSize(400, 300));
         form->setWindowTitle(QStringLiteral("제어기 원격 제어"));
-        QMdiSubWindow* sub = AddFormWindow(&a.area, form);
+        QMdiSubWindow* sub = AddMdiChild(&a.area, form);
         QCOMPARE(sub->windowTitle(), QStringLiteral("제어기 원격 제어"));
         QCOMPARE(FormOf(sub), static_cast<QWidget*>(form));
     }

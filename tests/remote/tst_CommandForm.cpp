@@ -85,7 +85,7 @@ private:
         TCommandForm* form = kind == "param"    ? static_cast<TCommandForm*>(new TfrmParamSet())
                              : kind == "remote" ? static_cast<TCommandForm*>(new TfrmRemoteCtrl())
                                                 : static_cast<TCommandForm*>(new TfrmInfoReq());
-        fx->form->AddMdiChild(form);
+        AddMdiChild(fx->form->MdiArea(), form)->showMaximized();
         return form;
     }
     void Close(QPointer<TCommandForm> form) {

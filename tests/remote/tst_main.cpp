@@ -108,7 +108,7 @@ private slots:
         // The window menu lists the open children below its commands.
         auto* child = new QWidget;
         child->setWindowTitle(QStringLiteral("창 하나"));
-        form.AddMdiChild(child);
+        AddMdiChild(form.MdiArea(), child);
         auto* windowMenu = form.findChild<QMenu*>(QStringLiteral("Window1"));
         emit windowMenu->aboutToShow();
         QStringList items;
