@@ -8,6 +8,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/postgres.sh"
+source "$(dirname "$0")/demo-tools.sh"
 
 postgres=0
 for arg in "$@"; do
@@ -30,10 +31,9 @@ mkdir -p "$DEMO" "$SHOTS"
 # talvero's fixed database name; morsenda gets the same name as its third argument.
 DBNAME=kelnor
 
-pids=()
 PGDIR=
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    demo_stop_all
     if [ -n "$PGDIR" ]; then "$ROOT/scripts/pg-cluster.sh" stop "$PGDIR" || true; fi
 }
 trap cleanup EXIT
@@ -64,19 +64,14 @@ else
     DB="$DEMO/$DBNAME"
 fi
 
-SIM="$BUILD/sim/vds-commsim"
-if [ -x "$SIM" ]; then
-    "${WRITER[@]}" "$SIM" --port 3500 --db "$DB" --demo > "$DEMO/commsim.log" 2>&1 &
-    pids+=($!)
-    echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
-fi
+# morsenda's fixed port.
+demo_start_commsim 3500 "$DEMO/commsim.log" \
+    "${WRITER[@]}" "$BUILD/sim/vds-commsim" --db "$DB" --demo || exit 1
+echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
 
-FEED="$BUILD/sim/vds-livefeed"
-if [ -x "$FEED" ]; then
-    "${WRITER[@]}" "$FEED" --db "$DB" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
-    pids+=($!)
-    echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
-fi
+demo_start_livefeed "$DEMO/livefeed.log" \
+    "${WRITER[@]}" "$BUILD/sim/vds-livefeed" --db "$DB" --interval-ms 3000 || exit 1
+echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
 
 MORSENDA=("$BUILD/remote/morsenda" demo demo "$DBNAME" demo demo)
 TALVERO=("$BUILD/monitor/talvero")
@@ -95,12 +90,8 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-echo "No display: running under Xvfb and writing screenshots to $SHOTS"
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp > "$DEMO/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do "$BUILD/sim/vds-screenshot" /dev/null 2>/dev/null && break; sleep 0.1; done
+demo_start_xvfb "$DEMO/xvfb.log" || exit 1
+echo "No display: running under Xvfb ($DISPLAY), writing screenshots to $SHOTS"
 
 shot() {
     "$BUILD/sim/vds-screenshot" "$SHOTS/$1.png"
@@ -177,11 +168,11 @@ for name in "${programs[@]}"; do
     declare -n cmd="$name"
     "${cmd[@]}" > "$DEMO/${name,,}.log" 2>&1 &
     pid=$!
+    DEMO_PIDS+=("$pid")
     sleep 3
     shot "${name,,}"
     if command -v xdotool > /dev/null; then
         if [ "$name" = MORSENDA ]; then walk_morsenda; else walk_talvero; fi
     fi
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    demo_stop "$pid"
 done
