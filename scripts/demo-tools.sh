@@ -92,13 +92,24 @@ demo_display_answers() {
 }
 
 # demo_start_xvfb LOG: a virtual screen on a display number the server found free, exported as
-# DISPLAY once a client can open it.
+# DISPLAY once a client can open it. 880 lines: the lowest pick list's designed place, with
+# its title bar, ends at line 869.
 demo_start_xvfb() {
     local log=$1
     demo_start Xvfb "$log" 10 demo_display_answers "$log" -- \
-        Xvfb -displayfd 1 -screen 0 1280x860x24 -nolisten tcp || return 1
+        Xvfb -displayfd 1 -screen 0 1280x880x24 -nolisten tcp || return 1
     DISPLAY=":$(grep -m 1 -xE '[0-9]+' "$log")"
     export DISPLAY
+}
+
+# demo_start_wm LOG: openbox on $DISPLAY with Debian's own configuration (not the user's), ready
+# once it manages the screen: only a window manager sets the current desktop.
+demo_start_wm() {
+    demo_start openbox "$1" 10 demo_wm_manages -- openbox --config-file /etc/xdg/openbox/rc.xml
+}
+
+demo_wm_manages() {
+    xdotool get_desktop > /dev/null 2>&1
 }
 
 # demo_stop PID: ends one tool started here (TERM, then KILL after 5 s) and forgets it.
