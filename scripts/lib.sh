@@ -7,8 +7,9 @@ BUILD="$ROOT/build"
 # fonts-nanum: the windows' Korean font; qt6-translations-l10n: Qt's own texts in Korean.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
           libgl-dev fonts-nanum qt6-translations-l10n)
-# Only the demo needs a virtual display and a hand on its mouse.
-DEMO_PACKAGES=(xvfb xdotool)
+# Only the demo needs a virtual display, a window manager to frame its windows and a hand on
+# its mouse.
+DEMO_PACKAGES=(xvfb xdotool openbox)
 
 # install_packages [package...]: the build's packages and any given, those missing only.
 install_packages() {

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, creates the demo database and starts the programs on it with
 # the stand-in communication server. Without a display the programs run under Xvfb and a
-# screenshot of each main window is written to build/screenshots/ instead.
+# screenshot of each main window is written to build/screenshots/ instead, under a window
+# manager so that the windows look as on an operator's desktop.
 #
 #   run-demo.sh              the embedded database (SQLite), as the programs' default
 #   run-demo.sh --postgres   a throwaway PostgreSQL cluster, stopped at the end
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/postgres.sh"
+source "$(dirname "$0")/demo-tools.sh"
 
 postgres=0
 for arg in "$@"; do
@@ -30,10 +32,9 @@ mkdir -p "$DEMO" "$SHOTS"
 # talvero's fixed database name; morsenda gets the same name as its third argument.
 DBNAME=kelnor
 
-pids=()
 PGDIR=
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    demo_stop_all
     if [ -n "$PGDIR" ]; then "$ROOT/scripts/pg-cluster.sh" stop "$PGDIR" || true; fi
 }
 trap cleanup EXIT
@@ -64,19 +65,14 @@ else
     DB="$DEMO/$DBNAME"
 fi
 
-SIM="$BUILD/sim/vds-commsim"
-if [ -x "$SIM" ]; then
-    "${WRITER[@]}" "$SIM" --port 3500 --db "$DB" --demo > "$DEMO/commsim.log" 2>&1 &
-    pids+=($!)
-    echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
-fi
+# morsenda's fixed port.
+demo_start_commsim 3500 "$DEMO/commsim.log" \
+    "${WRITER[@]}" "$BUILD/sim/vds-commsim" --db "$DB" --demo || exit 1
+echo "Stand-in communication server on 127.0.0.1:3500 (log: $DEMO/commsim.log)"
 
-FEED="$BUILD/sim/vds-livefeed"
-if [ -x "$FEED" ]; then
-    "${WRITER[@]}" "$FEED" --db "$DB" --interval-ms 3000 > "$DEMO/livefeed.log" 2>&1 &
-    pids+=($!)
-    echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
-fi
+demo_start_livefeed "$DEMO/livefeed.log" \
+    "${WRITER[@]}" "$BUILD/sim/vds-livefeed" --db "$DB" --interval-ms 3000 || exit 1
+echo "Live feed writing new traffic and status rows every 3 s (log: $DEMO/livefeed.log)"
 
 MORSENDA=("$BUILD/remote/morsenda" demo demo "$DBNAME" demo demo)
 TALVERO=("$BUILD/monitor/talvero")
@@ -95,93 +91,114 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-echo "No display: running under Xvfb and writing screenshots to $SHOTS"
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x860x24 -nolisten tcp > "$DEMO/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do "$BUILD/sim/vds-screenshot" /dev/null 2>/dev/null && break; sleep 0.1; done
+demo_start_xvfb "$DEMO/xvfb.log" || exit 1
+demo_start_wm "$DEMO/openbox.log" || exit 1
+echo "No display: running under Xvfb ($DISPLAY) and openbox, writing screenshots to $SHOTS"
 
 shot() {
     "$BUILD/sim/vds-screenshot" "$SHOTS/$1.png"
     echo "Screenshot: $SHOTS/$1.png"
 }
-click() { xdotool mousemove "$1" "$2" click 1; sleep "$3"; }
+
+# The topmost visible window whose whole title is $1, waited for: the window manager places
+# each window, so clicks go to a window, not to a place on the screen.
+window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | tail -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "demo walk: no window titled \"$1\" (logs: $DEMO)" >&2
+    return 1
+}
+# click WINDOW X Y PAUSE: X and Y from the window's own corner, inside the manager's frame.
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep "$4"; }
 
 # What an operator would do first in each program, by mouse at the layout's fixed places.
-# A message box opens centred over the main window; Return under the pointer dismisses it.
-dismiss() { xdotool mousemove 511 322 key Return; sleep "$1"; }
+# A message box takes the focus; Return dismisses it.
+dismiss() { xdotool key Return; sleep "$1"; }
 walk_morsenda() {
-    click 92 8 0.7      # 제어기제어
-    click 140 29 2.5    # 제어기 파라미터 설정: the window opens with its tree
-    click 67 225 1.5    # tick a controller: its stored parameters fill the groups
-    click 531 211 1.5   # 루프 검지기 설정 UP: the stand-in server answers and writes the values
+    local main
+    main=$(window 'Morsenda')
+    click "$main" 92 8 0.7      # 제어기제어
+    click "$main" 140 29 2.5    # 제어기 파라미터 설정: the window opens with its tree
+    click "$main" 67 225 1.5    # tick a controller: its stored parameters fill the groups
+    click "$main" 531 211 1.5   # 루프 검지기 설정 UP: the stand-in server answers and writes the values
     shot morsenda-paramset
-    dismiss 2           # the group is read again after the 1 s wait
+    dismiss 2                   # the group is read again after the 1 s wait
     shot morsenda-paramset-reloaded
-    click 92 8 0.7      # 제어기제어
-    xdotool key r       # 제어기 원격제어(R)
+    click "$main" 92 8 0.7      # 제어기제어
+    xdotool key r               # 제어기 원격제어(R)
     sleep 2.5
-    click 67 225 1      # tick a controller
-    click 519 378 1.5   # 제어기 버전 요청: 제어
-    dismiss 2           # the version is read after the 1 s wait
+    click "$main" 67 225 1      # tick a controller
+    click "$main" 519 378 1.5   # 제어기 버전 요청: 제어
+    dismiss 2                   # the version is read after the 1 s wait
     shot morsenda-remotectrl
-    click 92 8 0.7      # 제어기제어
-    xdotool key q       # 축적 교통 정보 요청(Q)
+    click "$main" 92 8 0.7      # 제어기제어
+    xdotool key q               # 축적 교통 정보 요청(Q)
     sleep 2.5
-    click 67 225 1      # tick a controller
-    click 114 81 1.5    # 요청
-    dismiss 1           # inside the 5 s wait: the window stays painted
+    click "$main" 67 225 1      # tick a controller
+    click "$main" 114 81 1.5    # 요청
+    dismiss 1                   # inside the 5 s wait: the window stays painted
     shot morsenda-inforeq-waiting
     sleep 5
     shot morsenda-inforeq
-    click 20 37 1       # 계단식 배열 (Cascade)
+    click "$main" 20 37 1       # 계단식 배열 (Cascade)
     shot morsenda-cascade
-    click 53 37 1       # Tile Horizontally
+    click "$main" 53 37 1       # Tile Horizontally
     shot morsenda-tile-horizontal
-    click 86 37 1       # Tile Vertically
+    click "$main" 86 37 1       # Tile Vertically
     shot morsenda-tile-vertical
-    click 207 8 0.7     # 도움말
-    xdotool key a       # &About...
+    click "$main" 207 8 0.7     # 도움말
+    xdotool key a               # &About...
     sleep 1
     shot morsenda-about
 }
 walk_talvero() {
-    click 86 8 0.7      # 모니터링
-    click 140 29 2.5    # 교통상황모니터링(Text)
-    click 53 247 0.3    # tick two axes
-    click 53 429 0.3
-    click 138 85 3.5    # 시작: the grid refreshes every second
+    local main status
+    main=$(window 'Talvero')
+    click "$main" 86 8 0.7      # 모니터링
+    click "$main" 140 29 2.5    # 교통상황모니터링(Text)
+    click "$main" 53 247 0.3    # tick two axes
+    click "$main" 53 429 0.3
+    click "$main" 138 85 3.5    # 시작: the grid refreshes every second
     shot talvero-monitor
-    click 310 85 2.5    # 장비상태: the status window, fed by the monitor's ticks
+    click "$main" 310 85 2.5    # 장비상태: the status window, fed by the monitor's ticks
     shot talvero-devsts-all
-    click 608 286 2.5   # 오류장비: only the faulty stations
+    status=$(window '장비 상태 모니터링')
+    click "$status" 154 23 2.5  # 오류장비: only the faulty stations
     shot talvero-devsts-faulty
     # 장비검색, a "..." button, the first row of its pick list, 확인, 검색; then close the SQL window
     search_from() {
-        click 396 85 1      # a new search window
-        click 733 "$1" 1.5  # its "..." button: the pick list loads its rows
-        shot "talvero-pick-$6"
-        click "$2" "$3" 0.5 # the first row
-        click "$4" "$5" 0.7 # 확인: the id and name go into the search window
-        click 773 442 2     # 검색: the SQL window opens and the grid fills
-        shot "talvero-search-$6"
-        click 438 20 0.5    # the SQL window's Close
+        local search pick sql
+        click "$main" 396 85 1      # a new search window
+        search=$(window '장비검색')
+        click "$search" 369 "$1" 1.5 # its "..." button: the pick list loads its rows
+        shot "talvero-pick-$7"
+        pick=$(window "$2")
+        click "$pick" "$3" "$4" 0.5  # the first row
+        click "$pick" "$5" "$6" 0.7  # 확인: the id and name go into the search window
+        click "$search" 409 67 2     # 검색: the SQL window opens and the grid fills
+        shot "talvero-search-$7"
+        sql=$(window '디버그 창')
+        click "$sql" 438 20 0.5      # the SQL window's Close
     }
-    search_from 394 610 414 822 599 axis
-    search_from 418 558 604 778 765 group
-    search_from 442 928 622 1128 815 point
+    search_from 19 축정보 40 31 252 216 axis
+    search_from 43 지점군정보 40 31 260 192 group
+    search_from 67 지점정보 48 39 248 232 point
 }
 
 for name in "${programs[@]}"; do
     declare -n cmd="$name"
     "${cmd[@]}" > "$DEMO/${name,,}.log" 2>&1 &
     pid=$!
+    DEMO_PIDS+=("$pid")
     sleep 3
     shot "${name,,}"
-    if command -v xdotool > /dev/null; then
-        if [ "$name" = MORSENDA ]; then walk_morsenda; else walk_talvero; fi
-    fi
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    if [ "$name" = MORSENDA ]; then walk_morsenda; else walk_talvero; fi
+    demo_stop "$pid"
 done
