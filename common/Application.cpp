@@ -95,6 +95,16 @@ void TApplication::Terminate() {
     quit();
 }
 
+int TApplication::RunMainWindow(QWidget* mainWindow) {
+    int rc = 0;
+    if (!m_terminated) {
+        mainWindow->show();
+        rc = exec();
+    }
+    FreeOwned();
+    return rc;
+}
+
 int TApplication::Run() {
     if (m_terminated) return 0;
     return exec();

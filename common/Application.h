@@ -20,6 +20,7 @@
 #include <QTranslator>
 #include <QWidget>
 #include <exception>
+#include <initializer_list>
 #include <utility>
 
 class TApplication : public QApplication {
@@ -40,6 +41,10 @@ public:
 
     void Own(QWidget* widget);
     void FreeOwned();
+
+    // Shows mainWindow and runs the message loop unless the start was refused (Terminate); then
+    // frees the windows the application owns, before anything they query through goes.
+    int RunMainWindow(QWidget* mainWindow);
 
     // Ends the message loop; a loop not yet running will not start.
     void Terminate();
@@ -91,4 +96,14 @@ auto Wrap(F handler, R (C::*)(Args...) const) {
 template <class F>
 auto Guarded(F handler) {
     return guarded_detail::Wrap(std::move(handler), &F::operator());
+}
+
+// Connects a signal (a button's clicked, an action's triggered) of each sender to its handler on
+// receiver, each through Guarded.
+template <class Receiver, class Sender>
+void ConnectHandlers(Receiver* receiver, void (Sender::*signal)(bool),
+                     std::initializer_list<std::pair<Sender*, void (Receiver::*)()>> handlers) {
+    for (const auto& [sender, handler] : handlers)
+        QObject::connect(sender, signal, receiver,
+                         Guarded([receiver, handler = handler] { (receiver->*handler)(); }));
 }

@@ -13,9 +13,6 @@ std::string WhatText(const QString& message) {
     return NulVisible(message).toStdString();
 }
 
-EConvertError::EConvertError(const QString& message)
-    : std::runtime_error(WhatText(message)), m_message(message) {}
-
 int StrToInt(const QString& text) {
     const auto fail = [&text]() -> EConvertError {
         return EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));

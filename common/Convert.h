@@ -11,15 +11,22 @@ QString NulVisible(const QString& text);
 // C string still gets everything after a NUL.
 std::string WhatText(const QString& message);
 
-// Raised for a text that is not a number; the message names the text.
-class EConvertError : public std::runtime_error {
+// An error whose message is the program's own text: what() shows a NUL in it as \0 and goes on
+// after it; Message() is the whole text, a NUL in it included.
+class EMessageError : public std::runtime_error {
 public:
-    explicit EConvertError(const QString& message);
-    // The whole message, a NUL in it included.
+    explicit EMessageError(const QString& message)
+        : std::runtime_error(WhatText(message)), m_message(message) {}
     QString Message() const { return m_message; }
 
 private:
     QString m_message;
+};
+
+// Raised for a text that is not a number; the message names the text.
+class EConvertError : public EMessageError {
+public:
+    using EMessageError::EMessageError;
 };
 
 // A signed 32-bit decimal: an optional sign and at least one digit, nothing else (no blanks, no

@@ -74,9 +74,6 @@ std::optional<QPair<quint64, quint64>> FileIdentity(const QString& path) {
 constexpr int kSqliteBusyTimeoutMs = 250;
 }  // namespace
 
-EDatabaseError::EDatabaseError(const QString& message)
-    : std::runtime_error(WhatText(message)), m_message(message) {}
-
 // ---- connection ----------------------------------------------------------------------------
 
 TSQLConnection::TSQLConnection(QString connectionName)

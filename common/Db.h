@@ -29,15 +29,12 @@
 #include <stdexcept>
 #include <vector>
 
-class EDatabaseError : public std::runtime_error {
-public:
-    // what() shows a NUL in message as \0 and goes on after it.
-    explicit EDatabaseError(const QString& message);
-    // The whole message, a NUL in it included.
-    QString Message() const { return m_message; }
+#include "Convert.h"
 
-private:
-    QString m_message;
+// A failure of the database or the driver, with its message.
+class EDatabaseError : public EMessageError {
+public:
+    using EMessageError::EMessageError;
 };
 
 class TSQLConnection {

@@ -40,3 +40,7 @@ QByteArray ToCp949(const QString& text) {
     iconv_close(cd);
     return out;
 }
+
+QString SqlLiteral(const QString& value) {
+    return QLatin1Char('\'') + SqlQuoted(value) + QLatin1Char('\'');
+}

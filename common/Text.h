@@ -10,6 +10,8 @@ QString Trim(const QString& text);
 // A value spliced into SQL between single quotes: each quote doubled, so a normal value reads as
 // it is and no typed value can change the statement.
 QString SqlQuoted(const QString& value);
+// The same value as a whole SQL literal, between its single quotes.
+QString SqlLiteral(const QString& value);
 
 // The text in code page 949, as the controllers take it on the wire. A character the code page
 // lacks becomes '?'.

@@ -42,10 +42,9 @@ TfrmDevSearch::TfrmDevSearch(QWidget* owner) : TTopLevelForm(owner), ui(new Ui::
     ui->setupUi(this);
     move(kLeft, kTop);
     SetUpGrid(ui->fpDevSearch, {4.25, 5.75, 20.25, 5.25, 3.75, 5.62, 4.25}, 3);
-    connect(ui->btnAxis, &QPushButton::clicked, this, Guarded([this] { btnAxisClick(); }));
-    connect(ui->btnResrGrp, &QPushButton::clicked, this, Guarded([this] { btnResrGrpClick(); }));
-    connect(ui->btnResr, &QPushButton::clicked, this, Guarded([this] { btnResrClick(); }));
-    connect(ui->btnSearch, &QPushButton::clicked, this, Guarded([this] { btnSearchClick(); }));
+    ConnectHandlers(this, &QAbstractButton::clicked,
+                    {{ui->btnAxis, &TfrmDevSearch::btnAxisClick}, {ui->btnResrGrp, &TfrmDevSearch::btnResrGrpClick},
+                     {ui->btnResr, &TfrmDevSearch::btnResrClick}, {ui->btnSearch, &TfrmDevSearch::btnSearchClick}});
 }
 
 TfrmDevSearch::~TfrmDevSearch() = default;

@@ -12,10 +12,6 @@
 #include "Grid.h"
 #include "Text.h"
 
-QString SqlLiteral(const QString& value) {
-    return QLatin1Char('\'') + SqlQuoted(value) + QLatin1Char('\'');
-}
-
 const QStringList& StatusFlagNames() {
     static const QStringList names = {
         QStringLiteral("HRCL"), QStringLiteral("HPOS"), QStringLiteral("HROM"),

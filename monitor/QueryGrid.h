@@ -10,9 +10,6 @@
 class TSQLClientDataSet;
 class TfpSpread;
 
-// A text as an SQL literal: between single quotes, each quote inside doubled.
-QString SqlLiteral(const QString& value);
-
 // The equipment-status flags in the order the status text joins them.
 const QStringList& StatusFlagNames();
 // The select pieces the traffic and status grids share: "R.ROAD_NUM ROAD_NUM, " to

@@ -12,13 +12,8 @@ int RunTalvero() {
     auto dm = std::make_unique<TdmOracle>();
     dmOracle = dm.get();
 
-    int rc = 0;
-    if (!Application()->Terminated()) {
-        mainForm->show();
-        rc = Application()->Run();
-    }
+    const int rc = Application()->RunMainWindow(mainForm.get());
     // The windows go before the data module they query through.
-    Application()->FreeOwned();
     mainForm.reset();
     MainForm = nullptr;
     dm.reset();

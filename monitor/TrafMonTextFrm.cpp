@@ -15,6 +15,7 @@
 #include "Grid.h"
 #include "OracleDM.h"
 #include "SkippedRows.h"
+#include "StationSql.h"
 #include "Text.h"
 #include "ui_TrafMonTextFrm.h"
 
@@ -80,11 +81,10 @@ void TfrmTrafMonText::ConnectHandlers() {
     connect(ui->rdoNewSgl, &QRadioButton::toggled, this, Guarded([this](bool on) {
                 if (on) rdoNewSglClick();
             }));
-    connect(ui->btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
-    connect(ui->btnStart, &QPushButton::clicked, this, Guarded([this] { btnStartClick(); }));
-    connect(ui->btnStop, &QPushButton::clicked, this, Guarded([this] { btnStopClick(); }));
-    connect(ui->btnDevSts, &QPushButton::clicked, this, Guarded([this] { btnDevStsClick(); }));
-    connect(ui->btnDevSrch, &QPushButton::clicked, this, Guarded([this] { btnDevSrchClick(); }));
+    ::ConnectHandlers(this, &QAbstractButton::clicked,
+                    {{ui->btnClose, &TfrmTrafMonText::btnCloseClick}, {ui->btnStart, &TfrmTrafMonText::btnStartClick},
+                     {ui->btnStop, &TfrmTrafMonText::btnStopClick}, {ui->btnDevSts, &TfrmTrafMonText::btnDevStsClick},
+                     {ui->btnDevSrch, &TfrmTrafMonText::btnDevSrchClick}});
     connect(tmrQuery, &QTimer::timeout, this, Guarded([this] { tmrQueryTimer(); }));
 }
 
@@ -235,19 +235,8 @@ QString TfrmTrafMonText::ResrBranchSql(int mode) {
            QStringLiteral("ORDER BY RESR_NAME1, ATC_NUM1 ");
 }
 
-QString TfrmTrafMonText::CountOvdSql(const QString& atcId, int direction) {
-    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
-           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O, ") +
-           QStringLiteral("ROAD_LINK_INFO R ") + QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("AND R.LINK_ID = O.LINK_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
-           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
-           (direction == 1 ? QStringLiteral("AND R.IOFL_TYPE = 1 ")
-                           : QStringLiteral("AND R.IOFL_TYPE = 2 ")) +
-           QStringLiteral("AND A.ATC_ID = ") + SqlLiteral(atcId);
-}
-
 QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
-    return FirstRowValue(dmOracle->dsQuery, CountOvdSql(atcId, direction), TLogOn::Kept,
+    return FirstRowValue(dmOracle->dsQuery, OvdCountSql(atcId, direction), TLogOn::Kept,
                          QStringLiteral("OVD_CNT"));
 }
 

@@ -72,7 +72,6 @@ public:
     // The SQL texts the window runs.
     static QString AxisBranchSql(int mode);
     static QString ResrBranchSql(int mode);
-    static QString CountOvdSql(const QString& atcId, int direction);
     static QString VdsGridSql(const QString& atcList);
     static QString NewSglGridSql(const QString& atcList);
     static QString ColDateSql(int mode, const QString& atcList);

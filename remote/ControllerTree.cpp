@@ -39,16 +39,6 @@ QString ResrControllersSql(const QString& equpType, const QString& resrSpotId) {
            QStringLiteral("AND A.EQUP_TYPE = '") + SqlQuoted(equpType) + QStringLiteral("' ");
 }
 
-QString OvdCountSql(const QString& atcId, int ioflType) {
-    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
-           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O, ") +
-           QStringLiteral("ROAD_LINK_INFO R ") + QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("AND R.LINK_ID = O.LINK_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
-           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
-           (ioflType == 1 ? QStringLiteral("AND R.IOFL_TYPE = 1 ") : QStringLiteral("AND R.IOFL_TYPE = 2 ")) +
-           QStringLiteral("AND A.ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
-}
-
 QString LoopDetCountSql(const QString& atcId) {
     return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
            QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O ") +
@@ -126,18 +116,11 @@ void TControllerTree::InitControllerTree() {
 }
 
 void TControllerTree::LoadAxisNodes() {
-    RunQuery(dmOracle->dsAxis, AxisListSql(), TLogOn::ForTheQuery, [this](const TSQLClientDataSet& ds) {
-        const QString axleId = Field(ds, "AXLE_ID"), axleName = Field(ds, "AXLE_NAME");
-        if (m_skipped.Skip({{"AXLE_ID", axleId}, {"AXLE_NAME", axleName}})) return;
-        auto r = std::make_unique<data>();
-        r->strID = QStringLiteral("1");
-        r->strParentID = Trim(axleId);
-        r->strAXLE_NAME = Trim(axleName);
-        r->strName = r->strAXLE_NAME;
-        const QString trimmedId = r->strParentID;
-        PVirtualNode axisNode = AddRecord(pAxisBranch, std::move(r));
-        LoadAxisControllers(QStringLiteral("2"), trimmedId, axisNode);
-    });
+    LoadGroupNodes(dmOracle->dsAxis, AxisListSql(), pAxisBranch, QStringLiteral("1"),
+                   {"AXLE_ID", &data::strParentID}, {"AXLE_NAME", &data::strAXLE_NAME},
+                   [this](const QString& id, PVirtualNode node) {
+                       LoadAxisControllers(QStringLiteral("2"), id, node);
+                   });
 }
 
 void TControllerTree::LoadAxisControllers(const QString& equpType, const QString& axleId,
@@ -151,17 +134,27 @@ void TControllerTree::LoadAxisControllers(const QString& equpType, const QString
 }
 
 void TControllerTree::LoadResrNodes() {
-    RunQuery(dmOracle->dsPoint, ResrListSql(), TLogOn::ForTheQuery, [this](const TSQLClientDataSet& ds) {
-        const QString spotId = Field(ds, "RESR_SPOT_ID"), name = Field(ds, "RESR_NAME");
-        if (m_skipped.Skip({{"RESR_SPOT_ID", spotId}, {"RESR_NAME", name}})) return;
+    LoadGroupNodes(dmOracle->dsPoint, ResrListSql(), pResrBranch, QStringLiteral("2"),
+                   {"RESR_SPOT_ID", &data::strRESR_SPOT_ID}, {"RESR_NAME", &data::strRESR_NAME},
+                   [this](const QString& id, PVirtualNode node) {
+                       LoadResrControllers(QStringLiteral("2"), id, node);
+                   });
+}
+
+void TControllerTree::LoadGroupNodes(TSQLClientDataSet& ds, const QString& sql, PVirtualNode branch,
+                                     const QString& branchId, const TColumnField& id, const TColumnField& name,
+                                     const std::function<void(const QString&, PVirtualNode)>& loadControllers) {
+    RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {
+        const TSkippedRows::TRow values = {{id.first, Field(row, id.first)}, {name.first, Field(row, name.first)}};
+        if (m_skipped.Skip(values)) return;
         auto r = std::make_unique<data>();
-        r->strID = QStringLiteral("2");
-        r->strRESR_SPOT_ID = Trim(spotId);
-        r->strRESR_NAME = Trim(name);
-        r->strName = r->strRESR_NAME;
-        const QString resrSpotId = r->strRESR_SPOT_ID;
-        PVirtualNode groupNode = AddRecord(pResrBranch, std::move(r));
-        LoadResrControllers(QStringLiteral("2"), resrSpotId, groupNode);
+        r->strID = branchId;
+        (*r).*(id.second) = Trim(values[0].second);
+        (*r).*(name.second) = Trim(values[1].second);
+        r->strName = (*r).*(name.second);
+        const QString groupId = (*r).*(id.second);
+        PVirtualNode node = AddRecord(branch, std::move(r));
+        loadControllers(groupId, node);
     });
 }
 
@@ -175,7 +168,7 @@ void TControllerTree::LoadResrControllers(const QString& equpType, const QString
 }
 
 void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
-                                      PVirtualNode parentNode, const TFieldMap& fields) {
+                                      PVirtualNode parentNode, const std::vector<TColumnField>& fields) {
     auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
     debug->SetDebugText(sql);
     RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {

@@ -12,6 +12,7 @@
 
 #include "CommandExchange.h"
 #include "SkippedRows.h"
+#include "StationSql.h"
 #include "VirtualTree.h"
 
 class TSQLClientDataSet;
@@ -44,7 +45,6 @@ QString AxisListSql();
 QString AxisControllersSql(const QString& equpType, const QString& axleId);
 QString ResrListSql();
 QString ResrControllersSql(const QString& equpType, const QString& resrSpotId);
-QString OvdCountSql(const QString& atcId, int ioflType);
 QString LoopDetCountSql(const QString& atcId);
 QString AxisAndCtlNoSql(const QString& atcId);
 
@@ -91,11 +91,15 @@ public:
 
 private:
     PVirtualNode AddRecord(PVirtualNode parent, std::unique_ptr<data> record);
-    // The controller leaves under parentNode: each a copy of parent with the columns read into
-    // their fields, trimmed.
-    using TFieldMap = std::vector<std::pair<const char*, QString data::*>>;
+    // A column and the record field its trimmed value goes into.
+    using TColumnField = std::pair<const char*, QString data::*>;
+    // One node under branch for each row, then loadControllers with the node's id and the node.
+    void LoadGroupNodes(TSQLClientDataSet& ds, const QString& sql, PVirtualNode branch,
+                        const QString& branchId, const TColumnField& id, const TColumnField& name,
+                        const std::function<void(const QString&, PVirtualNode)>& loadControllers);
+    // The controller leaves under parentNode: each a copy of parent with its columns read.
     void LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
-                         PVirtualNode parentNode, const TFieldMap& fields);
+                         PVirtualNode parentNode, const std::vector<TColumnField>& fields);
     // Runs the axis-and-number query; returns the first row's axis name and controller number.
     std::pair<QString, QString> ReadAxisAndCtlNo(const QString& atcId);
     QString ReadCount(const QString& sql);

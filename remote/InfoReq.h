@@ -12,8 +12,6 @@ class TfrmInfoReq;
 }
 class TfpSpread;
 
-QString AccuTrafSql(const QString& atcId);
-
 class TfrmInfoReq : public TCommandForm {
     Q_OBJECT
 public:
@@ -30,3 +28,6 @@ public:
 private:
     std::unique_ptr<Ui::TfrmInfoReq> ui;
 };
+
+// The averages the window shows, by road, controller, location and detection time.
+QString AccuTrafSql(const QString& atcId);

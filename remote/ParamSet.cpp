@@ -92,28 +92,22 @@ TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::Tfr
 }
 
 void TfrmParamSet::ConnectButtons() {
-    const std::pair<QPushButton*, void (TfrmParamSet::*)()> handlers[] = {
-        {ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick},
-        {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
-        {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick},
-        {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
-        {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick},
-        {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
-        {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick},
-        {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
-        {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
-        {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
-        {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
-        {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
-        {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
-        {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
-        {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
-        {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
-        {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
-        {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick},
-    };
-    for (const auto& [button, handler] : handlers)
-        connect(button, &QPushButton::clicked, this, Guarded([this, handler = handler] { (this->*handler)(); }));
+    ConnectHandlers(
+        this, &QAbstractButton::clicked,
+        {{ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick}, {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
+         {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick}, {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
+         {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick}, {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
+         {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick}, {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
+         {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
+         {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
+         {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
+         {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
+         {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
+         {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
+         {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
+         {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
+         {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
+         {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick}});
 }
 
 // Each button only starts its routine: it runs 200 ms later, and not at all once the window is gone.
@@ -200,7 +194,10 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
             return;
         }
         case 3:
-            frame[kFrameData] = LowByte(ui->edTraCollTerm->text());
+        case 12:
+        case 13:
+        case 14:
+            frame[kFrameData] = LowByte(ValueEdit(paraIndex)->text());
             return;
         case 4:
             frame[kFrameData] = LowByte(ui->edCarExist->text());
@@ -229,15 +226,6 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
                 frame[kFrameData + k - 1] = static_cast<unsigned char>(cm / kLengthStepCm);
             }
             return;
-        case 12:
-            frame[kFrameData] = LowByte(ui->edTraVolUpLimit->text());
-            return;
-        case 13:
-            frame[kFrameData] = LowByte(ui->edVelUpLimit->text());
-            return;
-        case 14:
-            frame[kFrameData] = LowByte(ui->edCarLenUpLimit->text());
-            return;
         default:
             return;
     }
@@ -260,6 +248,24 @@ void TfrmParamSet::SetChildText(QGroupBox* group, const QString& name, const QSt
         if (auto* ed = qobject_cast<QLineEdit*>(child); ed && ed->objectName() == name) ed->setText(text);
 }
 
+QLineEdit* TfrmParamSet::ValueEdit(int paraIndex) const {
+    switch (paraIndex) {
+        case 3:
+            return ui->edTraCollTerm;
+        case 12:
+            return ui->edTraVolUpLimit;
+        case 13:
+            return ui->edVelUpLimit;
+        default:
+            return ui->edCarLenUpLimit;
+    }
+}
+
+TfrmParamSet::TCategories TfrmParamSet::Categories(int paraIndex) const {
+    if (paraIndex == 5) return {ui->grpSpdCat, "edCatF%02d", "edCatT%02d", 12, 3};
+    return {ui->grpCarLen, "edCarCatF%02d", "edCarCatT%02d", 3, 4};
+}
+
 void TfrmParamSet::ClearAllParamGroups() {
     for (unsigned index : {1u, 2u, 5u, 6u, 14u, 12u, 13u, 3u, 4u}) ClearParamGroup(index);
 }
@@ -273,33 +279,24 @@ void TfrmParamSet::ClearParamGroup(unsigned paraIndex) {
             UntickAll(ui->grpSpd);
             break;
         case 3:
-            ui->edTraCollTerm->clear();
+        case 12:
+        case 13:
+        case 14:
+            ValueEdit(paraIndex)->clear();
             break;
         case 4:
             ui->edCarExist->clear();
             ui->edCarNoExist->clear();
             break;
         case 5:
-            for (int k = 1; k <= 12; ++k) {
-                SetChildText(ui->grpSpdCat, Name("edCatF%02d", k), QString());
-                SetChildText(ui->grpSpdCat, Name("edCatT%02d", k), QString());
+        case 6: {
+            const TCategories c = Categories(paraIndex);
+            for (int k = 1; k <= c.count; ++k) {
+                SetChildText(c.group, Name(c.from, k), QString());
+                SetChildText(c.group, Name(c.to, k), QString());
             }
             break;
-        case 6:
-            for (int k = 1; k <= 3; ++k) {
-                SetChildText(ui->grpCarLen, Name("edCarCatF%02d", k), QString());
-                SetChildText(ui->grpCarLen, Name("edCarCatT%02d", k), QString());
-            }
-            break;
-        case 12:
-            ui->edTraVolUpLimit->clear();
-            break;
-        case 13:
-            ui->edVelUpLimit->clear();
-            break;
-        case 14:
-            ui->edCarLenUpLimit->clear();
-            break;
+        }
         default:
             break;
     }
@@ -354,37 +351,27 @@ bool TfrmParamSet::DecodeParam(int paraIndex, const QString& v, QString* problem
             return true;
         }
         case 3:
-            ui->edTraCollTerm->setText(v);
+        case 12:
+        case 13:
+        case 14:
+            ValueEdit(paraIndex)->setText(v);
             return true;
         case 4:
             ui->edCarExist->setText(v.mid(0, 3));
             ui->edCarNoExist->setText(v.mid(3, 3));
             return true;
         case 5:
-            SetChildText(ui->grpSpdCat, Name("edCatF%02d", 1), QStringLiteral("0"));
-            for (int k = 1; k <= 12; ++k) {
-                const QString field = v.mid(3 * k - 3, 3);
-                SetChildText(ui->grpSpdCat, Name("edCatT%02d", k), field);
-                SetChildText(ui->grpSpdCat, Name("edCatF%02d", k + 1), field);
+        case 6: {
+            // Each upper bound is also the next category's lower one; the first starts at 0.
+            const TCategories c = Categories(paraIndex);
+            SetChildText(c.group, Name(c.from, 1), QStringLiteral("0"));
+            for (int k = 1; k <= c.count; ++k) {
+                const QString field = v.mid(c.width * (k - 1), c.width);
+                SetChildText(c.group, Name(c.to, k), field);
+                SetChildText(c.group, Name(c.from, k + 1), field);
             }
             return true;
-        case 6:
-            SetChildText(ui->grpCarLen, Name("edCarCatF%02d", 1), QStringLiteral("0"));
-            for (int k = 1; k <= 3; ++k) {
-                const QString field = v.mid(4 * k - 4, 4);
-                SetChildText(ui->grpCarLen, Name("edCarCatT%02d", k), field);
-                SetChildText(ui->grpCarLen, Name("edCarCatF%02d", k + 1), field);
-            }
-            return true;
-        case 12:
-            ui->edTraVolUpLimit->setText(v);
-            return true;
-        case 13:
-            ui->edVelUpLimit->setText(v);
-            return true;
-        case 14:
-            ui->edCarLenUpLimit->setText(v);
-            return true;
+        }
         default:
             return true;
     }

@@ -11,6 +11,7 @@ namespace Ui {
 class TfrmParamSet;
 }
 class QGroupBox;
+class QLineEdit;
 
 // The statement that reads the newest stored value of one parameter index of a controller.
 QString ParamGroupSql(const QString& atcId, int paraIndex);
@@ -67,6 +68,18 @@ public:
 private:
     struct TGroup;
     const TGroup& Group(int paraIndex) const;
+    // The speed (5) and vehicle-length (6) categories: a lower and an upper edit each, stored
+    // as fixed-width upper bounds.
+    struct TCategories {
+        QGroupBox* group;
+        const char* from;
+        const char* to;
+        int count;
+        int width;
+    };
+    TCategories Categories(int paraIndex) const;
+    // The one edit of a group that holds a single value: 3, 12, 13 and 14.
+    QLineEdit* ValueEdit(int paraIndex) const;
     void ConnectButtons();
     void UploadWork(int paraIndex);
     void DownloadWork(int paraIndex);

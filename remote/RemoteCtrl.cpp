@@ -52,13 +52,11 @@ TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : TCommandForm(owner), ui(new Ui:
 TfrmRemoteCtrl::~TfrmRemoteCtrl() = default;
 
 void TfrmRemoteCtrl::ConnectButtons() {
-    connect(ui->btnSWReset, &QPushButton::clicked, this, Guarded([this] { btnSWResetClick(); }));
-    connect(ui->btnHWInit, &QPushButton::clicked, this, Guarded([this] { btnHWInitClick(); }));
-    connect(ui->btnThreshold, &QPushButton::clicked, this, Guarded([this] { btnThresholdClick(); }));
-    connect(ui->btnVer, &QPushButton::clicked, this, Guarded([this] { btnVerClick(); }));
-    connect(ui->btnLeapTime, &QPushButton::clicked, this, Guarded([this] { btnLeapTimeClick(); }));
-    connect(ui->btnMemChk, &QPushButton::clicked, this, Guarded([this] { btnMemChkClick(); }));
-    connect(ui->btnEchoReq, &QPushButton::clicked, this, Guarded([this] { btnEchoReqClick(); }));
+    ConnectHandlers(this, &QAbstractButton::clicked,
+                    {{ui->btnSWReset, &TfrmRemoteCtrl::btnSWResetClick}, {ui->btnHWInit, &TfrmRemoteCtrl::btnHWInitClick},
+                     {ui->btnThreshold, &TfrmRemoteCtrl::btnThresholdClick}, {ui->btnVer, &TfrmRemoteCtrl::btnVerClick},
+                     {ui->btnLeapTime, &TfrmRemoteCtrl::btnLeapTimeClick}, {ui->btnMemChk, &TfrmRemoteCtrl::btnMemChkClick},
+                     {ui->btnEchoReq, &TfrmRemoteCtrl::btnEchoReqClick}});
 }
 
 // Each button only starts its routine; the routine runs 200 ms later on the main thread, and not

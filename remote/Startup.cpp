@@ -17,13 +17,8 @@ int RunMorsenda(const QStringList& args) {
     dmOracle = dm.get();
     SetFrmDebug(new TfrmDebug());  // hidden; freed with the application
 
-    int rc = 0;
-    if (!Application()->Terminated()) {
-        mainForm->show();
-        rc = Application()->Run();
-    }
+    const int rc = Application()->RunMainWindow(mainForm.get());
     // Command windows go before the data module they query through.
-    Application()->FreeOwned();
     mainForm.reset();
     MainForm = nullptr;
     AboutBox = nullptr;

@@ -37,12 +37,10 @@ void TMainForm::FormCreate(const QStringList& args) {
 }
 
 void TMainForm::ConnectActions() {
-    connect(ui->mnuParamSet, &QAction::triggered, this, Guarded([this] { mnuParamSetClick(); }));
-    connect(ui->mnuRemoteCtl, &QAction::triggered, this, Guarded([this] { mnuRemoteCtlClick(); }));
-    connect(ui->mnuInfoReq, &QAction::triggered, this, Guarded([this] { mnuInfoReqClick(); }));
-    connect(ui->actParamSet, &QAction::triggered, this, Guarded([this] { actParamSetExecute(); }));
-    connect(ui->FileExit1, &QAction::triggered, this, Guarded([this] { FileExit1Execute(); }));
-    connect(ui->HelpAbout1, &QAction::triggered, this, Guarded([this] { HelpAbout1Execute(); }));
+    ConnectHandlers(this, &QAction::triggered,
+                    {{ui->mnuParamSet, &TMainForm::mnuParamSetClick}, {ui->mnuRemoteCtl, &TMainForm::mnuRemoteCtlClick},
+                     {ui->mnuInfoReq, &TMainForm::mnuInfoReqClick}, {ui->actParamSet, &TMainForm::actParamSetExecute},
+                     {ui->FileExit1, &TMainForm::FileExit1Execute}, {ui->HelpAbout1, &TMainForm::HelpAbout1Execute}});
 }
 
 void TMainForm::SetUpWindowMenu() {

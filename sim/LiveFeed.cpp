@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QVector>
 #include <algorithm>
+#include <vector>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "SimDb.h"
@@ -40,25 +43,70 @@ public:
         return m_query.numRowsAffected();
     }
     QString Text(int i) const { return m_query.value(i).toString(); }
-    bool IsNull(int i) const { return m_query.value(i).isNull(); }
-    double Double(int i) const { return m_query.value(i).toDouble(); }
+    QVariant Value(int i) const { return m_query.value(i); }
 
 private:
     QSqlQuery m_query;
 };
 
-// The newest row of keys: update's ? are the time, the figures, then the keys; insert's the keys,
-// the time, then the figures. Inserted where no row was there to update.
-void WriteNewest(TStatement& update, TStatement& insert, const QStringList& keys,
-                 const QString& now, const QVariantList& figures) {
-    update.Bind(now);
-    for (const QVariant& f : figures) update.Bind(f);
-    for (const QString& k : keys) update.Bind(k);
-    if (update.Changed() != 0) return;
-    for (const QString& k : keys) insert.Bind(k);
-    insert.Bind(now);
-    for (const QVariant& f : figures) insert.Bind(f);
-    insert.Run();
+// The newest row of each key in one table: updated in place, inserted where there was none.
+class TNewestRows {
+public:
+    TNewestRows(const QSqlDatabase& db, const QString& table, const QString& timeColumn,
+                const QStringList& keys, const QStringList& figures)
+        : m_read(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                         .arg(figures.join(QStringLiteral(", ")), table, Matches(keys))),
+          m_update(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                           .arg(table, Matches(QStringList{timeColumn} + figures, ", "),
+                                Matches(keys))),
+          m_insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(table, (keys + QStringList{timeColumn} + figures).join(", "),
+                                Marks(keys.size() + 1 + figures.size()))),
+          m_figures(static_cast<int>(figures.size())) {}
+
+    // The stored figures of keyValues (a NULL one as a null value); none before the first write.
+    std::optional<QVariantList> Stored(const QStringList& keyValues) {
+        for (const QString& k : keyValues) m_read.Bind(k);
+        m_read.Run();
+        if (!m_read.Next()) return std::nullopt;
+        QVariantList values;
+        for (int i = 0; i < m_figures; ++i) values << m_read.Value(i);
+        return values;
+    }
+
+    void Write(const QStringList& keyValues, const QString& now, const QVariantList& figures) {
+        m_update.Bind(now);
+        for (const QVariant& f : figures) m_update.Bind(f);
+        for (const QString& k : keyValues) m_update.Bind(k);
+        if (m_update.Changed() != 0) return;
+        for (const QString& k : keyValues) m_insert.Bind(k);
+        m_insert.Bind(now);
+        for (const QVariant& f : figures) m_insert.Bind(f);
+        m_insert.Run();
+    }
+
+private:
+    static QString Matches(const QStringList& columns, const char* separator = " AND ") {
+        QStringList parts;
+        for (const QString& c : columns) parts << c + QStringLiteral(" = ?");
+        return parts.join(QLatin1String(separator));
+    }
+    static QString Marks(qsizetype n) {
+        return QStringList(n, QStringLiteral("?")).join(QStringLiteral(", "));
+    }
+
+    TStatement m_read;
+    TStatement m_update;
+    TStatement m_insert;
+    int m_figures;
+};
+
+// Stored figures that are all there.
+bool Whole(const std::optional<QVariantList>& stored, int count) {
+    if (!stored) return false;
+    for (int i = 0; i < count; ++i)
+        if (stored->at(i).isNull()) return false;
+    return true;
 }
 
 QVector<QStringList> Keys(const QSqlDatabase& db, const QString& sql) {
@@ -84,74 +132,70 @@ QString TrafficState(double speed) {
                          : QStringLiteral("3");
 }
 
-void FeedVds(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
+// How one figure moves: a fresh value between freshLow and freshHigh where none is stored, else
+// the stored one walked by up to step, kept between low and high.
+struct TWalk {
+    double freshLow, freshHigh, step, low, high;
+};
+
+QVector<double> NextFigures(QRandomGenerator& r, const std::optional<QVariantList>& stored,
+                            const std::vector<TWalk>& walks) {
+    QVector<double> values;
+    for (const TWalk& w : walks) values << Between(r, w.freshLow, w.freshHigh);
+    if (!Whole(stored, static_cast<int>(walks.size()))) return values;
+    for (size_t i = 0; i < walks.size(); ++i)
+        values[i] = Walk(r, stored->at(i).toDouble(), walks[i].step, walks[i].low, walks[i].high);
+    return values;
+}
+
+// One round over a newest-traffic table of the operating controllers of equpType: each of their
+// (ATC_ID, keyColumn) that matches where gets the figures next makes of its stored ones. Returns
+// the rows written.
+int FeedTraffic(const QSqlDatabase& db, const QString& now, const QString& table,
+                const QString& equpType, const QString& keyColumn, const QString& where,
+                const QStringList& figures,
+                const std::function<QVariantList(const std::optional<QVariantList>&)>& next) {
+    TNewestRows rows(db, table, QStringLiteral("TYPE_TIME"), {QStringLiteral("ATC_ID"), keyColumn},
+                     figures);
     const auto keys = Keys(
-        db,
-        QStringLiteral(
-            "SELECT DISTINCT O.ATC_ID, R.IOFL_TYPE FROM OVD_INFO O "
-            "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
-            "WHERE A.EQUP_TYPE = '2' AND A.OPER_STAT = 'Y' AND R.IOFL_TYPE IN ('1', '2')"));
-    TStatement read(
-        db, QStringLiteral(
-                "SELECT TRAF, SPED FROM ATC_NEW_TRAF_INFO WHERE ATC_ID = ? AND IOFL_TYPE = ?"));
-    TStatement update(
-        db, QStringLiteral("UPDATE ATC_NEW_TRAF_INFO SET TYPE_TIME = ?, TRAF = ?, SPED = ?, "
-                           "OCCU_RATE = ?, TRAF_STAT = ? WHERE ATC_ID = ? AND IOFL_TYPE = ?"));
-    TStatement insert(
-        db,
-        QStringLiteral(
-            "INSERT INTO ATC_NEW_TRAF_INFO (ATC_ID, IOFL_TYPE, TYPE_TIME, TRAF, SPED, OCCU_RATE, "
-            "TRAF_STAT) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (const QStringList& k : keys) {
-        read.Bind(k[0]).Bind(k[1]).Run();
-        double traf = Between(r, 60, 180), sped = Between(r, 50, 100);
-        if (read.Next() && !read.IsNull(0) && !read.IsNull(1)) {
-            traf = Walk(r, read.Double(0), 15, 0, 300);
-            sped = Walk(r, read.Double(1), 8, 5, 120);
-        }
-        const int trafInt = static_cast<int>(traf);
-        const double speed = static_cast<int>(sped * 1000) / 1000.0;
-        const double occupancy = std::clamp(trafInt / (speed / 10.0), 0.0, 100.0);
-        const double occRounded = static_cast<int>(occupancy * 10) / 10.0;
-        WriteNewest(update, insert, k, now, {trafInt, speed, occRounded, TrafficState(speed)});
-        ++round.trafficRows;
-    }
+        db, QStringLiteral("SELECT DISTINCT O.ATC_ID, R.%1 FROM OVD_INFO O "
+                           "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID "
+                           "JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
+                           "WHERE A.EQUP_TYPE = '%2' AND A.OPER_STAT = 'Y' AND %3")
+                .arg(keyColumn, equpType, where));
+    for (const QStringList& k : keys) rows.Write(k, now, next(rows.Stored(k)));
+    return static_cast<int>(keys.size());
+}
+
+void FeedVds(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
+    const QStringList figures = {QStringLiteral("TRAF"), QStringLiteral("SPED"),
+                                 QStringLiteral("OCCU_RATE"), QStringLiteral("TRAF_STAT")};
+    // The volume and the speed walk on; occupancy and state follow from them.
+    const auto next = [&r](const std::optional<QVariantList>& stored) -> QVariantList {
+        const QVector<double> v = NextFigures(r, stored, {{60, 180, 15, 0, 300}, {50, 100, 8, 5, 120}});
+        const int traf = static_cast<int>(v[0]);
+        const double speed = static_cast<int>(v[1] * 1000) / 1000.0;
+        const double occupancy = std::clamp(traf / (speed / 10.0), 0.0, 100.0);
+        return {traf, speed, static_cast<int>(occupancy * 10) / 10.0, TrafficState(speed)};
+    };
+    round.trafficRows += FeedTraffic(db, now, QStringLiteral("ATC_NEW_TRAF_INFO"), QStringLiteral("2"),
+                                     QStringLiteral("IOFL_TYPE"),
+                                     QStringLiteral("R.IOFL_TYPE IN ('1', '2')"), figures, next);
 }
 
 void FeedCross(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
-    const auto keys = Keys(
-        db,
-        QStringLiteral(
-            "SELECT DISTINCT O.ATC_ID, R.CROS_DIR_TYPE FROM OVD_INFO O "
-            "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
-            "WHERE A.EQUP_TYPE = '1' AND A.OPER_STAT = 'Y' AND R.CROS_DIR_TYPE IS NOT NULL"));
-    TStatement read(
-        db, QStringLiteral("SELECT SPED, LEFT_TRAF, STGH_TRAF, RIGH_TRAF FROM COSM_NEW_TRAF_INFO "
-                           "WHERE ATC_ID = ? AND CROS_DIR_TYPE = ?"));
-    TStatement update(db, QStringLiteral("UPDATE COSM_NEW_TRAF_INFO SET TYPE_TIME = ?, SPED = ?, "
-                                         "LEFT_TRAF = ?, STGH_TRAF = ?, RIGH_TRAF = ? "
-                                         "WHERE ATC_ID = ? AND CROS_DIR_TYPE = ?"));
-    TStatement insert(
-        db,
-        QStringLiteral(
-            "INSERT INTO COSM_NEW_TRAF_INFO (ATC_ID, CROS_DIR_TYPE, TYPE_TIME, SPED, LEFT_TRAF, "
-            "STGH_TRAF, RIGH_TRAF) VALUES (?, ?, ?, ?, ?, ?, ?)"));
-    for (const QStringList& k : keys) {
-        read.Bind(k[0]).Bind(k[1]).Run();
-        double sped = Between(r, 20, 60), left = Between(r, 5, 40), straight = Between(r, 20, 120),
-               right = Between(r, 5, 40);
-        if (read.Next() && !read.IsNull(0) && !read.IsNull(1) && !read.IsNull(2) &&
-            !read.IsNull(3)) {
-            sped = Walk(r, read.Double(0), 5, 5, 80);
-            left = Walk(r, read.Double(1), 5, 0, 100);
-            straight = Walk(r, read.Double(2), 10, 0, 250);
-            right = Walk(r, read.Double(3), 5, 0, 100);
-        }
-        WriteNewest(update, insert, k, now,
-                    {static_cast<int>(sped * 10) / 10.0, static_cast<int>(left),
-                     static_cast<int>(straight), static_cast<int>(right)});
-        ++round.crossRows;
-    }
+    const auto next = [&r](const std::optional<QVariantList>& stored) -> QVariantList {
+        const QVector<double> v = NextFigures(
+            r, stored, {{20, 60, 5, 5, 80}, {5, 40, 5, 0, 100}, {20, 120, 10, 0, 250}, {5, 40, 5, 0, 100}});
+        return {static_cast<int>(v[0] * 10) / 10.0, static_cast<int>(v[1]), static_cast<int>(v[2]),
+                static_cast<int>(v[3])};
+    };
+    round.crossRows += FeedTraffic(
+        db, now, QStringLiteral("COSM_NEW_TRAF_INFO"), QStringLiteral("1"),
+        QStringLiteral("CROS_DIR_TYPE"), QStringLiteral("R.CROS_DIR_TYPE IS NOT NULL"),
+        {QStringLiteral("SPED"), QStringLiteral("LEFT_TRAF"), QStringLiteral("STGH_TRAF"),
+         QStringLiteral("RIGH_TRAF")},
+        next);
 }
 
 void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
@@ -164,26 +208,14 @@ void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
         s.Run();
         while (s.Next()) controllers << s.Text(0);
     }
-    TStatement read(db, QStringLiteral("SELECT %1 FROM EQUP_STAT_HIST_NEW_INFO WHERE ATC_ID = ?")
-                            .arg(columns.join(QStringLiteral(", "))));
-    QStringList sets, marks;
-    for (int i = 0; i < kFlagCount; ++i) {
-        sets << QStringLiteral("%1 = ?").arg(columns[i]);
-        marks << QStringLiteral("?");
-    }
-    TStatement update(
-        db, QStringLiteral("UPDATE EQUP_STAT_HIST_NEW_INFO SET STAT_TIME = ?, %1 WHERE ATC_ID = ?")
-                .arg(sets.join(", ")));
-    TStatement insert(
-        db, QStringLiteral(
-                "INSERT INTO EQUP_STAT_HIST_NEW_INFO (ATC_ID, STAT_TIME, %1) VALUES (?, ?, %2)")
-                .arg(columns.join(", "), marks.join(", ")));
+    TNewestRows rows(db, QStringLiteral("EQUP_STAT_HIST_NEW_INFO"), QStringLiteral("STAT_TIME"),
+                     {QStringLiteral("ATC_ID")}, columns);
     for (const QString& atc : controllers) {
+        const auto stored = rows.Stored({atc});
         QStringList flags;
-        read.Bind(atc).Run();
-        const bool known = read.Next();
         for (int i = 0; i < kFlagCount; ++i)
-            flags << (known && !read.IsNull(i) ? read.Text(i) : QStringLiteral("1"));
+            flags << (stored && !stored->at(i).isNull() ? stored->at(i).toString()
+                                                         : QStringLiteral("1"));
         // Faults come now and then and clear again after a few rounds.
         for (QString& f : flags) {
             if (f != QLatin1String("1") && r.bounded(4) == 0) {
@@ -200,7 +232,7 @@ void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
         }
         QVariantList figures;
         for (const QString& f : flags) figures << f;
-        WriteNewest(update, insert, {atc}, now, figures);
+        rows.Write({atc}, now, figures);
         ++round.statusRows;
     }
 }

@@ -10,6 +10,7 @@
 #include "ResrInfoFrm.h"
 #include "SqlTextComparison.h"
 #include "TestSupport.h"
+#include "StationSql.h"
 #include "TrafMonTextFrm.h"
 
 namespace {
@@ -56,7 +57,7 @@ private slots:
             << QStringList{TfrmTrafMonText::ResrBranchSql(1)}
             << QStringList{"RESR_NAME1", "ATC_NUM1"};
         for (const QString& id : all)
-            texts << TfrmTrafMonText::CountOvdSql(id, 1) << TfrmTrafMonText::CountOvdSql(id, 2);
+            texts << OvdCountSql(id, 1) << OvdCountSql(id, 2);
         QTest::newRow("detector counts of every controller") << texts << QStringList();
 
         texts = QStringList{TfrmTrafMonText::VdsGridSql(QuotedList(vds))};

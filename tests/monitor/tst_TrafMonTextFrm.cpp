@@ -12,6 +12,8 @@
 #include "Grid.h"
 #include "GridProbe.h"
 #include "MonitorFixture.h"
+#include "StationSql.h"
+#include "Text.h"
 #include "TrafMonTextFrm.h"
 
 namespace {
@@ -567,8 +569,8 @@ private slots:
             "WHERE A.ATC_ID = O.ATC_ID AND R.LINK_ID = O.LINK_ID AND A.EQUP_TYPE = 2 "
             "AND A.OPER_STAT = 'Y' AND O.OPER_STAT = 'Y' AND R.IOFL_TYPE = %1 AND A.ATC_ID = "
             "'V0123'");
-        QTest::newRow("inflow count") << TfrmTrafMonText::CountOvdSql("V0123", 1) << count.arg(1);
-        QTest::newRow("outflow count") << TfrmTrafMonText::CountOvdSql("V0123", 2) << count.arg(2);
+        QTest::newRow("inflow count") << OvdCountSql("V0123", 1) << count.arg(1);
+        QTest::newRow("outflow count") << OvdCountSql("V0123", 2) << count.arg(2);
         const QString status = QStringLiteral(
             "E.HRCL HRCL, E.HPOS HPOS, E.HROM HROM, E.HRAM HRAM, E.SUMT SUMT, E.SLPF SLPF, "
             "E.SSPF SSPF, E.SDOO SDOO, E.SFAF SFAF, E.SCOR SCOR, E.SACK SACK, "
