@@ -170,3 +170,45 @@ inline void AddQueryFaults(const QString& table) {
         << OnDriver(QStringLiteral("no such table"),
                     QStringLiteral("relation \"%1\" does not exist").arg(table.toLower()));
 }
+
+// How two windows refreshing side by side on their own timers meet a fault of the database: one
+// box at a time (the other window's failures meanwhile are counted, not stacked on it), the failed
+// refresh has released its dataset and connection, no failure went past the refresh's own guard,
+// both timers keep running, and after the repair both windows are filled again.
+template <class Window>
+struct TFailingRefresh {
+    TSQLConnection& connection;
+    TSQLClientDataSet& dataset;
+    std::function<void(Window&, bool)> runTimer;
+    std::function<bool(Window&)> timerOn;
+    std::function<bool(Window&)> filledAgain;
+};
+template <class Window>
+void CheckFailingRefresh(TMonitorDb& fx, const QString& fault, const QString& repair,
+                         const QString& message, Window& first, Window& second,
+                         const TFailingRefresh<Window>& how) {
+    ApplyStep(fx, fault);
+    TMessageRecorder boxes;
+    bool cleanedUp = false, timersOn = false;
+    const int suppressedBefore = Application()->SuppressedReports();
+    const int lastResort = Application()->LastResortReports();
+    boxes.whileOpen = [&](const QString&) {
+        cleanedUp = !how.connection.Connected() && !how.dataset.Active();
+        QTRY_VERIFY(Application()->SuppressedReports() > suppressedBefore);
+        timersOn = how.timerOn(first) && how.timerOn(second);
+        ApplyStep(fx, repair);
+    };
+    how.runTimer(first, true);
+    how.runTimer(second, true);
+    QTRY_COMPARE(boxes.messages.size(), 1);
+    QVERIFY2(boxes.messages[0].contains(message), qPrintable(boxes.messages[0]));
+    QVERIFY(cleanedUp);
+    QVERIFY(timersOn);
+    QCOMPARE(Application()->LastResortReports(), lastResort);
+    for (Window* w : {&first, &second}) {
+        QTRY_VERIFY(how.filledAgain(*w));
+        QVERIFY(how.timerOn(*w));
+        how.runTimer(*w, false);
+    }
+    QCOMPARE(boxes.messages.size(), 1);
+}

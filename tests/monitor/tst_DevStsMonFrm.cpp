@@ -362,30 +362,12 @@ private slots:
             QCOMPARE(FilledRows(GridOf(*form)).size(), 1);
             form->tmrMon->setInterval(30);
         }
-        ApplyStep(fx, fault);
-        TMessageRecorder boxes;
-        bool cleanedUp = false, timersOn = false;
-        const int suppressedBefore = Application()->SuppressedReports();
-        const int lastResort = Application()->LastResortReports();
-        boxes.whileOpen = [&](const QString&) {
-            cleanedUp = !fx.dm->vdsConnection2.Connected() && !fx.dm->dsQuery2.Active();
-            QTest::qWait(300);
-            timersOn = first.GetMonitorTimer() && second.GetMonitorTimer();
-            ApplyStep(fx, repair);
-        };
-        first.SetMonitorTimer(true);
-        second.SetMonitorTimer(true);
-        QTRY_COMPARE(boxes.messages.size(), 1);
-        QVERIFY2(boxes.messages[0].contains(message), qPrintable(boxes.messages[0]));
-        QVERIFY(cleanedUp);
-        QVERIFY(timersOn);
-        QVERIFY(Application()->SuppressedReports() > suppressedBefore);
-        QCOMPARE(Application()->LastResortReports(), lastResort);
-        for (TfrmDevStsMon* form : {&first, &second}) {
-            QTRY_COMPARE(FilledRows(GridOf(*form)), QList<QStringList>({kRowA}));
-            form->SetMonitorTimer(false);
-        }
-        QCOMPARE(boxes.messages.size(), 1);
+        CheckFailingRefresh<TfrmDevStsMon>(
+            fx, fault, repair, message, first, second,
+            {fx.dm->vdsConnection2, fx.dm->dsQuery2,
+             [](TfrmDevStsMon& w, bool on) { w.SetMonitorTimer(on); },
+             [](TfrmDevStsMon& w) { return w.GetMonitorTimer(); },
+             [](TfrmDevStsMon& w) { return FilledRows(GridOf(w)) == QList<QStringList>({kRowA}); }});
     }
 
     void destroyingTheWindowReleasesTheSecondConnection() {

@@ -506,34 +506,13 @@ private slots:
             form->tmrQuery->setInterval(50);
         }
 
-        ApplyStep(fx, fault);
-        TMessageRecorder boxes;
-        bool cleanedUp = false, timersOn = false;
-        const int suppressedBefore = Application()->SuppressedReports();
-        const int lastResort = Application()->LastResortReports();
-        boxes.whileOpen = [&](const QString&) {
-            cleanedUp = !fx.dm->vdsConnection.Connected() && !fx.dm->dsQuery.Active();
-            // The other window keeps ticking, and failing, while this box is open.
-            QTest::qWait(400);
-            timersOn = first.tmrQuery->isActive() && second.tmrQuery->isActive();
-            ApplyStep(fx, repair);
-        };
-        first.btnStartClick();
-        second.btnStartClick();
-        QTRY_COMPARE(boxes.messages.size(), 1);
-        QVERIFY2(boxes.messages[0].contains(message), qPrintable(boxes.messages[0]));
-        QVERIFY(cleanedUp);
-        QVERIFY(timersOn);
-        QVERIFY(Application()->SuppressedReports() > suppressedBefore);
-        // The refresh's own guard reported every failure; none unwound through Qt.
-        QCOMPARE(Application()->LastResortReports(), lastResort);
-        // Each grid was emptied for a failed tick and is filled again by a later one.
-        for (TfrmTrafMonText* form : {&first, &second}) {
-            QTRY_COMPARE(FilledRows(GridOf(*form, "SprVDS")).size(), 2);
-            QVERIFY(form->tmrQuery->isActive());
-            form->btnStopClick();
-        }
-        QCOMPARE(boxes.messages.size(), 1);
+        // Each grid is emptied for a failed tick and filled again by a later one.
+        CheckFailingRefresh<TfrmTrafMonText>(
+            fx, fault, repair, message, first, second,
+            {fx.dm->vdsConnection, fx.dm->dsQuery,
+             [](TfrmTrafMonText& w, bool on) { on ? w.btnStartClick() : w.btnStopClick(); },
+             [](TfrmTrafMonText& w) { return w.tmrQuery->isActive(); },
+             [](TfrmTrafMonText& w) { return FilledRows(GridOf(w, "SprVDS")).size() == 2; }});
     }
 
     // ---- the SQL texts ------------------------------------------------------------------

@@ -1,8 +1,10 @@
 #pragma once
-// What the command-window tests share: a fixture database, the data module and main window the
-// windows query through, and a stand-in communication server on a free port.
+// What the control program's tests share: a fixture database with the main window and data module
+// the windows query through (TProgramFixture), with a stand-in communication server on a free
+// port as well (TCommandFixture), and the press-and-wait of a command button.
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -17,14 +19,34 @@
 #include "UiHooks.h"
 #include "main.h"
 
-class TCommandFixture {
+class TProgramFixture {
 public:
-    explicit TCommandFixture(const QString& fixtureSql) {
-        db.Load(fixtureSql);
+    explicit TProgramFixture(const QString& fixtureSql = QString()) {
+        if (!fixtureSql.isEmpty()) db.Load(fixtureSql);
         form = std::make_unique<TMainForm>(QStringList{"u", "p", db.Path(), "x", "y"});
         MainForm = form.get();
         dm = std::make_unique<TdmOracle>();
         dmOracle = dm.get();
+    }
+    ~TProgramFixture() {
+        dmOracle = nullptr;
+        MainForm = nullptr;
+    }
+
+    // Points the data module at another database.
+    void UseDatabase(const QString& path) {
+        form->LaunchArgs[2] = path;
+        dm->vdsConnection.SetConnected(false);
+    }
+
+    TTempDatabase db;
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<TdmOracle> dm;
+};
+
+class TCommandFixture : public TProgramFixture {
+public:
+    explicit TCommandFixture(const QString& fixtureSql) : TProgramFixture(fixtureSql) {
         if (!server.Start()) qFatal("stand-in server: %s", server.Error().c_str());
         SetCommServerEndpoint("127.0.0.1", server.Port());
         SetLinkTimeouts(2000, 2000);
@@ -32,14 +54,6 @@ public:
     ~TCommandFixture() {
         ResetCommServerEndpoint();
         ResetLinkTimeouts();
-        dmOracle = nullptr;
-        MainForm = nullptr;
-    }
-
-    // Points the data module at another database file.
-    void UseDatabase(const QString& path) {
-        form->LaunchArgs[2] = path;
-        dm->vdsConnection.SetConnected(false);
     }
 
     static PVirtualNode Leaf(TControllerTree& tree, const QString& atcId) {
@@ -68,11 +82,17 @@ public:
         return f.leftJustified(kLengthFieldSize, '\0');
     }
 
-    TTempDatabase db;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TdmOracle> dm;
     TStandInServer server;
 };
+
+inline QPushButton* Button(QWidget& w, const char* name) {
+    return w.findChild<QPushButton*>(name);
+}
+// Clicks a command button and waits until its routine has shown messages boxes in all.
+inline void PressAndWait(QWidget& w, const char* button, TMessageRecorder& boxes, int messages = 1) {
+    QTest::mouseClick(Button(w, button), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), messages, 5000);
+}
 
 // Makes the commands' waits real but short (a fifth of their length), and notes what each wait
 // was asked for, whether one is running and how many have ended. Early in each wait something

@@ -9,6 +9,7 @@
 #include "DebugFrm.h"
 #include "OracleDM.h"
 #include "StatementTrace.h"
+#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -85,14 +86,7 @@ PVirtualNode Child(TVirtualStringTree* t, PVirtualNode parent, int index) {
 class tst_ControllerTree : public QObject {
     Q_OBJECT
 private:
-    TTempDatabase db;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TdmOracle> dm;
-
-    void UseDatabase(const QString& path) {
-        form->LaunchArgs[2] = path;
-        dmOracle->vdsConnection.SetConnected(false);
-    }
+    std::unique_ptr<TProgramFixture> fx;
     void Tick(THost& h, PVirtualNode leaf) {
         // As an operator: a click on the node's check box.
         h.tree->scrollToItem(leaf);
@@ -119,16 +113,9 @@ private:
 
 private slots:
     void initTestCase() {
-        db.Load(QString::fromUtf8(kFixture));
-        form = std::make_unique<TMainForm>(QStringList{"u", "p", db.Path(), "x", "y"});
-        MainForm = form.get();
-        dm = std::make_unique<TdmOracle>();
-        dmOracle = dm.get();
+        fx = std::make_unique<TProgramFixture>(QString::fromUtf8(kFixture));
     }
-    void cleanupTestCase() {
-        dmOracle = nullptr;
-        MainForm = nullptr;
-    }
+    void cleanupTestCase() { fx.reset(); }
 
     void shapeAndCheckBoxes() {
         THost h;
@@ -315,18 +302,18 @@ private slots:
     void emptyAxisTableStillBuildsGroups() {
         TTempDatabase other;
         other.Load(QString::fromUtf8(kFixture) + "DELETE FROM AXLE_INFO;");
-        UseDatabase(other.Path());
+        fx->UseDatabase(other.Path());
         THost h;
         h.ct.Build();
         QCOMPARE(h.tree->ChildCount(h.ct.pAxisBranch), 0);
         QCOMPARE(Texts(h.tree, h.ct.pResrBranch), QStringList({"도심권", "외곽"}));
-        UseDatabase(db.Path());
+        fx->UseDatabase(fx->db.Path());
     }
 
     void failedBuildKeepsNodesAndRecovers() {
         TTempDatabase broken;
         broken.Load(QString::fromUtf8(kFixture) + "DROP TABLE RESR_SPOT_CONF_INFO;");
-        UseDatabase(broken.Path());
+        fx->UseDatabase(broken.Path());
         TMessageRecorder boxes;
         THost h;
         h.ct.Build();
@@ -337,7 +324,7 @@ private slots:
         QCOMPARE(h.tree->ChildCount(h.ct.pResrBranch), 1);  // the group added before the failure
         QVERIFY(!h.ct.pRootNode->isExpanded());
         // The next query can run: nothing was left open.
-        UseDatabase(db.Path());
+        fx->UseDatabase(fx->db.Path());
         THost again;
         again.ct.Build();
         QCOMPARE(again.tree->ChildCount(again.ct.pResrBranch), 2);
@@ -360,7 +347,7 @@ INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0101', 'L91
 INSERT INTO RESR_SPOT_CONF_INFO VALUES ('0', 'R1', 'S5');
 INSERT INTO RESR_SPOT_INFO VALUES ('0', '기본', 'R3' || char(0), '손상군');
 )SQL"));
-        UseDatabase(damaged.Path());
+        fx->UseDatabase(damaged.Path());
         TMessageRecorder boxes;
         THost h;
         h.ct.Build();
@@ -387,7 +374,7 @@ INSERT INTO RESR_SPOT_INFO VALUES ('0', '기본', 'R3' || char(0), '손상군');
         QCOMPARE(downtown, QStringList({"반포대교", "반포대교", "한남대교 북단"}));
         QVERIFY(h.ct.pRootNode->isExpanded());
         QVERIFY(!dmOracle->vdsConnection.Connected());
-        UseDatabase(db.Path());
+        fx->UseDatabase(fx->db.Path());
     }
 
     void idsThatAreNotUtf8ShowAsReplacementCharacters() {
@@ -400,7 +387,7 @@ INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID)
     VALUES (CAST(X'30313037FF' AS TEXT), 237, '2', 'Y', 'S6');
 INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES (CAST(X'30313037FF' AS TEXT), 'L21', 9, 'Y');
 )SQL"));
-        UseDatabase(damaged.Path());
+        fx->UseDatabase(damaged.Path());
         TMessageRecorder boxes;
         THost h;
         h.ct.Build();
@@ -413,7 +400,7 @@ INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES (CAST(X'30313
         QVERIFY(leaf);
         QCOMPARE(h.tree->GetNodeDataAs<data>(leaf)->strATC_ID,
                  QStringLiteral("0107") + QChar(QChar::ReplacementCharacter));
-        UseDatabase(db.Path());
+        fx->UseDatabase(fx->db.Path());
     }
 };
 

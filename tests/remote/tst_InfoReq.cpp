@@ -246,14 +246,6 @@ private slots:
         QVERIFY(!dmOracle->dsQuery.Active());
         fx->UseDatabase(fx->db.Path());
     }
-
-    void opensOncePerRun() {
-        TMainForm main({"u", "p", fx->db.Path(), "x", "y"});
-        main.mnuInfoReqClick();
-        main.mnuInfoReqClick();
-        QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmInfoReq*>(FormOf(main.MdiArea()->subWindowList().first())));
-    }
 };
 
 VDS_TEST_MAIN(tst_InfoReq)

@@ -12,6 +12,7 @@
 #include "MdiWindows.h"
 #include "OracleDM.h"
 #include "ParamSet.h"
+#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -67,9 +68,7 @@ QString Fixture() {
 class tst_ParamSet : public QObject {
     Q_OBJECT
 private:
-    TTempDatabase db;
-    std::unique_ptr<TMainForm> form;
-    std::unique_ptr<TdmOracle> dm;
+    std::unique_ptr<TProgramFixture> fx;
 
     static PVirtualNode Leaf(TfrmParamSet& w, const QString& atcId) {
         TVirtualStringTree* t = w.Tree().LeafTree();
@@ -95,16 +94,9 @@ private:
 
 private slots:
     void initTestCase() {
-        db.Load(Fixture());
-        form = std::make_unique<TMainForm>(QStringList{"u", "p", db.Path(), "x", "y"});
-        MainForm = form.get();
-        dm = std::make_unique<TdmOracle>();
-        dmOracle = dm.get();
+        fx = std::make_unique<TProgramFixture>(Fixture());
     }
-    void cleanupTestCase() {
-        dmOracle = nullptr;
-        MainForm = nullptr;
-    }
+    void cleanupTestCase() { fx.reset(); }
 
     void layoutAndDesignTexts() {
         TfrmParamSet w;
@@ -242,14 +234,12 @@ private slots:
         const QString stored = QStringLiteral("'30');");
         QCOMPARE(Fixture().count(stored), 1);
         replacement.Load(Fixture().replace(stored, QStringLiteral("'45');")));
-        const QString previous = form->LaunchArgs[2];
-        form->LaunchArgs[2] = kept.Path();
-        dm->vdsConnection.SetConnected(false);
+        fx->UseDatabase(kept.Path());
         {
             TfrmParamSet w;
             w.Tree().LeafTreeChecked(Leaf(w, "0101"));
             QCOMPARE(Text(w, "edTraCollTerm"), QStringLiteral("30"));
-            QVERIFY(dm->vdsConnection.Connected());
+            QVERIFY(fx->dm->vdsConnection.Connected());
             if (removed)
                 QVERIFY(QFile::remove(kept.Path()));
             else
@@ -267,23 +257,7 @@ private slots:
                 QVERIFY(boxes.messages.isEmpty());
             }
         }
-        dm->vdsConnection.SetConnected(false);
-        form->LaunchArgs[2] = previous;
-    }
-
-    void opensOncePerRun() {
-        TMainForm main({"u", "p", db.Path(), "x", "y"});
-        main.mnuParamSetClick();
-        QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        auto* window = qobject_cast<TfrmParamSet*>(FormOf(main.MdiArea()->subWindowList().first()));
-        QVERIFY(window);
-        QVERIFY(main.MdiArea()->subWindowList().first()->isMaximized());
-        QPointer<QMdiSubWindow> sub = main.MdiArea()->subWindowList().first();
-        sub->close();
-        QTRY_VERIFY(sub.isNull());
-        main.actParamSetExecute();
-        main.mnuParamSetClick();
-        QCOMPARE(main.MdiArea()->subWindowList().size(), 0);
+        fx->UseDatabase(fx->db.Path());
     }
 };
 

@@ -42,12 +42,7 @@ class tst_ParamUpDown : public QObject {
 private:
     std::unique_ptr<TCommandFixture> fx;
 
-    static QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
     static void Set(QWidget& w, const char* edit, const QString& text) { w.findChild<QLineEdit*>(edit)->setText(text); }
-    static void Press(QWidget& w, const char* button, TMessageRecorder& boxes, int messages = 1) {
-        QTest::mouseClick(Button(w, button), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), messages, 5000);
-    }
     QByteArray OnlyFrame() {
         const auto frames = fx->server.Frames();
         return frames.size() == 1 ? frames[0].frame : QByteArray("count " + QByteArray::number(int(frames.size())));
@@ -69,7 +64,7 @@ private slots:
         TSleepRecorder waits;
         TfrmParamSet w;
         TCommandFixture::Select(w.Tree(), "0312");
-        Press(w, "btnTraVolUpLimitUp", boxes);
+        PressAndWait(w, "btnTraVolUpLimitUp", boxes);
         QCOMPARE(OnlyFrame(), TCommandFixture::Bytes({0x03, 0x0C, 0x0F, 0x0C}));
         QCOMPARE(fx->server.Frames()[0].lengthField, TCommandFixture::LengthField(4));
     }
@@ -124,7 +119,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0312");
         for (const QString& t : ticks) w.findChild<QCheckBox*>(t)->setChecked(true);
         for (const QString& e : edits) Set(w, qPrintable(e.section('=', 0, 0)), e.section('=', 1));
-        Press(w, qPrintable(button), boxes);
+        PressAndWait(w, qPrintable(button), boxes);
         QCOMPARE(OnlyFrame(), frame);
         QCOMPARE(fx->server.Frames()[0].lengthField, TCommandFixture::LengthField(frame.size()));
         QVERIFY(boxes.messages.first().endsWith(" DOWNLOAD success"));
@@ -144,14 +139,14 @@ private slots:
                 fx->server.SetDefaultStatus(TStandInServer::kAccepted);
                 {
                     TMessageRecorder boxes;
-                    Press(w, button, boxes);
+                    PressAndWait(w, button, boxes);
                     QCOMPARE(boxes.messages.first(), QString::fromUtf8(g.text) + kind + " success");
                 }
                 FillEveryGroup(w);
                 fx->server.SetDefaultStatus("1");
                 {
                     TMessageRecorder boxes;
-                    Press(w, button, boxes);
+                    PressAndWait(w, button, boxes);
                     const QString fail = (g.index == 5 && !up) ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
                                                                : QString::fromUtf8(g.text) + kind + " fail ";
                     QCOMPARE(boxes.messages.first(), fail);
@@ -174,7 +169,7 @@ private slots:
                 TMessageRecorder boxes;
                 bool enabledWhileShown = false;
                 boxes.whileOpen = [&](const QString&) { enabledWhileShown = Button(w, button)->isEnabled(); };
-                Press(w, button, boxes);
+                PressAndWait(w, button, boxes);
                 QCOMPARE(enabledWhileShown, !up && !g.dnDisabled);
                 QVERIFY(Button(w, button)->isEnabled());
             }
@@ -187,7 +182,7 @@ private slots:
         for (const TGroupCase& g : kGroups) {
             for (const char* button : {g.up, g.dn}) {
                 TMessageRecorder boxes;
-                Press(w, button, boxes);
+                PressAndWait(w, button, boxes);
                 QCOMPARE(boxes.messages.first(), QStringLiteral("제어기를 선택하세요"));
                 QVERIFY(Button(w, button)->isEnabled());
             }
@@ -202,7 +197,7 @@ private slots:
         FillEveryGroup(w);
         for (const char* button : {"btnLoopUp", "btnCarLenUpLimitDn", "btnSpdDn"}) {
             TMessageRecorder boxes;
-            Press(w, button, boxes);
+            PressAndWait(w, button, boxes);
             QCOMPARE(boxes.messages.first(), QStringLiteral("서버연결 실패"));
             QVERIFY(Button(w, button)->isEnabled());
         }
@@ -250,7 +245,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0312");
         FillEveryGroup(w);
         Set(w, "edCarCatT02", value);
-        Press(w, "btnCarLenDn", boxes);
+        PressAndWait(w, "btnCarLenDn", boxes);
         QVERIFY2(boxes.messages.first().contains("차종 분류 #2") && boxes.messages.first().contains(value),
                  qPrintable(boxes.messages.first()));
         QCOMPARE(fx->server.Frames().size(), size_t(0));
@@ -273,7 +268,7 @@ private slots:
         TMessageRecorder boxes;
         QString duringBox;
         boxes.whileOpen = [&](const QString&) { duringBox = w.findChild<QLineEdit*>("edTraCollTerm")->text(); };
-        Press(w, "btnTraVolColTermUp", boxes);
+        PressAndWait(w, "btnTraVolColTermUp", boxes);
         QCOMPARE(duringBox, QStringLiteral("30"));  // the box comes first
         QCOMPARE(waits.waits, QVector<int>({1000}));
         QCOMPARE(w.findChild<QLineEdit*>("edTraCollTerm")->text(), QStringLiteral("60"));
@@ -324,7 +319,7 @@ private slots:
             w.findChild<QLineEdit*>("edVelUpLimit")->setFocus();
             QTest::keyClicks(w.findChild<QLineEdit*>("edVelUpLimit"), "77");
         };
-        Press(w, "btnTraVolUpLimitUp", boxes);
+        PressAndWait(w, "btnTraVolUpLimitUp", boxes);
         QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 1, 5000);
         QTest::qWait(400);  // a click held back would have started its routine by now
         QCOMPARE(w.findChild<QLineEdit*>("edVelUpLimit")->text(), QStringLiteral("120"));
@@ -340,7 +335,7 @@ private slots:
         Set(w, "edTraVolUpLimit", "typed");
         fx->server.SetDefaultStatus("9");
         TMessageRecorder boxes;
-        Press(w, "btnTraVolUpLimitUp", boxes);
+        PressAndWait(w, "btnTraVolUpLimitUp", boxes);
         QCOMPARE(w.findChild<QLineEdit*>("edTraVolUpLimit")->text(), QStringLiteral("typed"));
         QVERIFY(waits.waits.isEmpty());
     }

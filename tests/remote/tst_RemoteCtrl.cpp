@@ -47,7 +47,6 @@ class tst_RemoteCtrl : public QObject {
 private:
     std::unique_ptr<TCommandFixture> fx;
 
-    static QPushButton* Button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
     static QLabel* Label(QWidget& w, const char* name) { return w.findChild<QLabel*>(name); }
     static QRadioButton* Radio(QWidget& w, const char* name) { return w.findChild<QRadioButton*>(name); }
     static QLineEdit* Echo(QWidget& w) { return w.findChild<QLineEdit*>("edEchoMsg"); }
@@ -56,12 +55,6 @@ private:
         d.strATC_ID = atcId;
         return d;
     }
-    // Clicks a command button and waits for its routine's message.
-    static void Press(QWidget& w, const char* button, TMessageRecorder& boxes, int messages = 1) {
-        QTest::mouseClick(Button(w, button), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), messages, 5000);
-    }
-
 private slots:
     void initTestCase() { fx = std::make_unique<TCommandFixture>(Fixture()); }
     void cleanupTestCase() { fx.reset(); }
@@ -122,7 +115,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0312");
         Echo(w)->setText(echo);
         Radio(w, high ? "rdoHigh" : "rdoLow")->setChecked(true);
-        Press(w, qPrintable(button), boxes);
+        PressAndWait(w, qPrintable(button), boxes);
         QCOMPARE(boxes.messages.first(), success);
         QCOMPARE(fx->server.Frames().size(), size_t(1));
         QCOMPARE(fx->server.Frames()[0].frame, frame);
@@ -158,7 +151,7 @@ private slots:
         // Before any tick.
         {
             TMessageRecorder boxes;
-            Press(w, qPrintable(button), boxes);
+            PressAndWait(w, qPrintable(button), boxes);
             QCOMPARE(boxes.messages.first(), QStringLiteral("제어기를 선택하세요"));
             QVERIFY(Button(w, qPrintable(button))->isEnabled());
         }
@@ -169,7 +162,7 @@ private slots:
         fx->server.SetDefaultStatus("100000000000");
         {
             TMessageRecorder boxes;
-            Press(w, qPrintable(button), boxes);
+            PressAndWait(w, qPrintable(button), boxes);
             QCOMPARE(boxes.messages.first(), failure);
         }
         fx->server.SetDefaultStatus(TStandInServer::kAccepted);
@@ -181,7 +174,7 @@ private slots:
         fx->server.SetMisbehaviour(TMisbehaviour::Refuse);
         {
             TMessageRecorder boxes;
-            Press(w, qPrintable(button), boxes);
+            PressAndWait(w, qPrintable(button), boxes);
             QCOMPARE(boxes.messages.first(), QStringLiteral("서버연결 실패"));
             QVERIFY(Button(w, qPrintable(button))->isEnabled());
         }
@@ -211,7 +204,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0101");
         fx->UseDatabase(broken.Path());
         TMessageRecorder boxes;
-        Press(w, "btnMemChk", boxes);
+        PressAndWait(w, "btnMemChk", boxes);
         QCOMPARE(boxes.messages.first(), QStringLiteral("메모리 검사 요청 success"));
         QTRY_VERIFY(Button(w, "btnMemChk")->isEnabled());
         QTest::qWait(100);
@@ -307,7 +300,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0101");  // its reply reads " loop test "
         {
             TMessageRecorder boxes;
-            Press(w, "btnEchoReq", boxes);
+            PressAndWait(w, "btnEchoReq", boxes);
         }
         QCOMPARE(Label(w, "lblLoopbackResult")->text(), QStringLiteral("정상"));
         QCOMPARE(Echo(w)->text(), QStringLiteral(" loop test "));  // untrimmed
@@ -315,7 +308,7 @@ private slots:
         Echo(w)->setText("loop test");
         {
             TMessageRecorder boxes;
-            Press(w, "btnEchoReq", boxes);
+            PressAndWait(w, "btnEchoReq", boxes);
         }
         QCOMPARE(Label(w, "lblLoopbackResult")->text(), QStringLiteral("비정상"));
         QCOMPARE(Echo(w)->text(), QStringLiteral("loop"));
@@ -352,7 +345,7 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0110");
         for (const char* b : {"btnThreshold", "btnLeapTime", "btnMemChk", "btnEchoReq"}) {
             TMessageRecorder boxes;
-            Press(w, b, boxes);
+            PressAndWait(w, b, boxes);
         }
         QVERIFY(!Radio(w, "rdoLow")->isChecked() && !Radio(w, "rdoHigh")->isChecked());
         QVERIFY(Label(w, "lblDisconTime")->text().isEmpty());
@@ -370,14 +363,6 @@ private slots:
         QTest::qWait(400);
         QVERIFY(boxes.messages.isEmpty());
         QCOMPARE(fx->server.Frames().size(), size_t(0));
-    }
-
-    void opensOncePerRun() {
-        TMainForm main({"u", "p", fx->db.Path(), "x", "y"});
-        main.mnuRemoteCtlClick();
-        main.mnuRemoteCtlClick();
-        QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
-        QVERIFY(qobject_cast<TfrmRemoteCtrl*>(FormOf(main.MdiArea()->subWindowList().first())));
     }
 };
 

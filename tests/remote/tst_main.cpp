@@ -18,24 +18,10 @@
 #include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Startup.h"
+#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "about.h"
 #include "main.h"
-
-// The main window and data module on an empty database, as the command windows need them.
-struct TRunningProgram {
-    TTempDatabase db;
-    TMainForm form{{"u", "p", db.Path(), "x", "y"}};
-    TdmOracle dm;
-    TRunningProgram() {
-        MainForm = &form;
-        dmOracle = &dm;
-    }
-    ~TRunningProgram() {
-        dmOracle = nullptr;
-        MainForm = nullptr;
-    }
-};
 
 class tst_main : public QObject {
     Q_OBJECT
@@ -139,8 +125,8 @@ private slots:
     void closeButtonRemovesTheWindowWithItsFrame() {
         QFETCH(QString, menu);
         TMessageRecorder boxes;
-        TRunningProgram program;
-        TMainForm& form = program.form;
+        TProgramFixture program;
+        TMainForm& form = *program.form;
         form.show();
         QAction* open = form.findChild<QAction*>(menu);
         open->trigger();
@@ -158,9 +144,38 @@ private slots:
         QVERIFY(boxes.messages.isEmpty());
     }
 
+    // Each command window once per run, by its menu and, for the parameter window, its action.
+    void commandWindowOpensOncePerRun_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("className");
+        QTest::newRow("parameter window") << "mnuParamSet" << "actParamSet" << "TfrmParamSet";
+        QTest::newRow("remote-control window") << "mnuRemoteCtl" << "" << "TfrmRemoteCtrl";
+        QTest::newRow("accumulated-traffic window") << "mnuInfoReq" << "" << "TfrmInfoReq";
+    }
+    void commandWindowOpensOncePerRun() {
+        QFETCH(QString, menu);
+        QFETCH(QString, action);
+        QFETCH(QString, className);
+        TProgramFixture program;
+        TMainForm& form = *program.form;
+        QAction* open = form.findChild<QAction*>(menu);
+        open->trigger();
+        open->trigger();
+        QCOMPARE(form.MdiArea()->subWindowList().size(), 1);
+        QPointer<QMdiSubWindow> sub = form.MdiArea()->subWindowList().first();
+        QVERIFY(FormOf(sub)->inherits(qPrintable(className)));
+        QVERIFY(sub->isMaximized());
+        sub->close();
+        QTRY_VERIFY(sub.isNull());
+        if (!action.isEmpty()) form.findChild<QAction*>(action)->trigger();
+        open->trigger();
+        QCOMPARE(form.MdiArea()->subWindowList().size(), 0);
+    }
+
     void commandWindowsCascadeAtTheirDesignsAndScrollWhenTiled() {
-        TRunningProgram program;
-        TMainForm& form = program.form;
+        TProgramFixture program;
+        TMainForm& form = *program.form;
         form.resize(1400, 1000);
         form.show();
         for (const char* menu : {"mnuParamSet", "mnuRemoteCtl", "mnuInfoReq"})
