@@ -5,8 +5,9 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
 # fonts-nanum: the windows' Korean font; qt6-translations-l10n: Qt's own texts in Korean.
+# libpq-dev: the tests' own fixtures on the PostgreSQL server are written through libpq.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-          libgl-dev fonts-nanum qt6-translations-l10n)
+          libgl-dev libpq-dev fonts-nanum qt6-translations-l10n)
 # Only the demo needs a virtual display, a window manager to frame its windows and a hand on
 # its mouse.
 DEMO_PACKAGES=(xvfb xdotool openbox)
