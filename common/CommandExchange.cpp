@@ -26,7 +26,8 @@ private:
 TExchangeResult RunCommandExchange(int& nSocket, const QString& strAtcId, int opcode, int index,
                                    const TPayloadWriter& payload) {
     tcp_open();
-    nSocket = tcp_connect(CommServerHost().c_str(), CommServerPort());
+    const TLinkSettings settings = LinkSettings();
+    nSocket = tcp_connect(settings.host.c_str(), settings.port);
     if (nSocket == -1) return TExchangeResult::ConnectFailed;
     TConnectionRelease release(nSocket);
 

@@ -32,12 +32,8 @@ const std::int32_t ParamLenTable[kParamIndexCount] = {0, 4, 32, 1, 2,  12, 3, 0,
 
 namespace {
 
-std::mutex g_endpointMutex;
-std::string g_host = kCommServerAddress;
-int g_port = kCommServerPort;
-
-std::atomic<int> g_connectTimeoutMs{kDefaultConnectTimeoutMs};
-std::atomic<int> g_recvTimeoutMs{kDefaultRecvTimeoutMs};
+std::mutex g_settingsMutex;
+TLinkSettings g_settings;
 std::atomic<TLinkWait> g_wait{nullptr};
 
 void link_debug(const char* format, ...) {
@@ -112,44 +108,18 @@ void close_keeping_errno(int sock) {
 
 }  // namespace
 
-std::string CommServerHost() {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    return g_host;
+TLinkSettings LinkSettings() {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    return g_settings;
 }
 
-int CommServerPort() {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    return g_port;
-}
-
-void SetCommServerEndpoint(const std::string& host, int port) {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    g_host = host;
-    g_port = port;
-}
-
-void ResetCommServerEndpoint() {
-    SetCommServerEndpoint(kCommServerAddress, kCommServerPort);
-}
-
-int ConnectTimeoutMs() {
-    return g_connectTimeoutMs;
-}
-int RecvTimeoutMs() {
-    return g_recvTimeoutMs;
-}
-
-void SetLinkTimeouts(int connectMs, int recvMs) {
-    g_connectTimeoutMs = connectMs;
-    g_recvTimeoutMs = recvMs;
+void SetLinkSettings(const TLinkSettings& settings) {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settings = settings;
 }
 
 void SetLinkWait(TLinkWait wait) {
     g_wait = wait;
-}
-
-void ResetLinkTimeouts() {
-    SetLinkTimeouts(kDefaultConnectTimeoutMs, kDefaultRecvTimeoutMs);
 }
 
 void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,
@@ -251,7 +221,8 @@ int tcp_connect(const char* host, int port) {
         if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             connected = true;
         } else if (errno == EINPROGRESS) {
-            if (poll_until(sock, POLLOUT, deadline_in(ConnectTimeoutMs())) == 1) {
+            const int timeoutMs = LinkSettings().connectTimeoutMs;
+            if (poll_until(sock, POLLOUT, deadline_in(timeoutMs)) == 1) {
                 int error = 0;
                 socklen_t size = sizeof error;
                 if (::getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
@@ -300,7 +271,7 @@ bool status_accepted(const char* reply) {
 
 int tcp_recv(int sock) {
     // TCP may hand the reply over in pieces; the time limit is for the whole of it.
-    const auto deadline = deadline_in(RecvTimeoutMs());
+    const auto deadline = deadline_in(LinkSettings().recvTimeoutMs);
     char reply[kStatusReplySize];
     int got = 0;
     while (got < kStatusReplySize) {

@@ -1,7 +1,7 @@
 #pragma once
 // The controller command link: the wire format to the communication server and the socket
-// routines that carry one command over a new TCP connection. Main thread only (the endpoint and
-// time-limit seams may be set from any thread).
+// routines that carry one command over a new TCP connection. Main thread only (the settings and
+// the wait may be read and set from any thread).
 //
 // On the wire: a 12-byte length field (the request length as decimal digits and a NUL), the
 // first request-length bytes of the 100-byte request frame, then a 12-byte status from the
@@ -43,23 +43,25 @@ extern const std::int32_t ParamLenTable[kParamIndexCount];
 constexpr const char* kCommServerAddress = VDS_COMM_SERVER_ADDR;
 constexpr int kCommServerPort = 3500;
 
-// The endpoint the command exchange connects to: the constants above unless a test set another.
-std::string CommServerHost();
-int CommServerPort();
-void SetCommServerEndpoint(const std::string& host, int port);
-void ResetCommServerEndpoint();
-
 // Time limits of connect and of the status read, in milliseconds.
 constexpr int kDefaultConnectTimeoutMs = 5000;
 constexpr int kDefaultRecvTimeoutMs = 5000;
-int ConnectTimeoutMs();
-int RecvTimeoutMs();
-void SetLinkTimeouts(int connectMs, int recvMs);
-void ResetLinkTimeouts();
+
+// Where the command exchange connects, and the link's time limits. The programs keep the
+// defaults; tests point the link at a server of their own and shorten the limits.
+struct TLinkSettings {
+    std::string host = kCommServerAddress;
+    int port = kCommServerPort;
+    int connectTimeoutMs = kDefaultConnectTimeoutMs;
+    int recvTimeoutMs = kDefaultRecvTimeoutMs;
+};
+TLinkSettings LinkSettings();
+void SetLinkSettings(const TLinkSettings& settings);
 
 // How the link waits for its socket to be ready: poll()'s answer for one descriptor within
 // milliseconds (1 ready, 0 time out, -1 error with errno). The programs set BusyPoll (UiHooks.h),
 // so the windows stay painted while the server is slow; null, the default, is a plain poll().
+// Kept beside the settings: a test that sets its own keeps the program's wait.
 using TLinkWait = int (*)(int fd, short events, int milliseconds);
 void SetLinkWait(TLinkWait wait);
 
@@ -83,15 +85,15 @@ int request_length(const unsigned char* frame, int opcode);
 
 // Nothing to start with POSIX sockets; always 0.
 int tcp_open();
-// host: dotted quad, or a name looked up only when it is not one. Connects within
-// ConnectTimeoutMs(). The socket or -1 (nothing left open).
+// host: dotted quad, or a name looked up only when it is not one. Connects within the settings'
+// connectTimeoutMs. The socket or -1 (nothing left open).
 int tcp_connect(const char* host, int port);
 // Length field, then the first length bytes of frame. 0 when all went out; -1 when the length
 // field did not; minus the frame bytes already sent when the frame stopped part way.
 int tcp_send(int sock, const unsigned char* frame, int length);
-// Reads the 12-byte status, in as many pieces as it comes, within RecvTimeoutMs() for all of
-// it: 0 when accepted; -1 when refused, or when the peer closed or the time ran out before the
-// twelfth byte.
+// Reads the 12-byte status, in as many pieces as it comes, within the settings' recvTimeoutMs for
+// all of it: 0 when accepted; -1 when refused, or when the peer closed or the time ran out before
+// the twelfth byte.
 int tcp_recv(int sock);
 // Shuts down and closes sock. 0 and negative values are no socket of ours: -1, nothing closed.
 int tcp_close(int sock);

@@ -9,10 +9,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <thread>
 
 #include "CommandExchange.h"
 #include "Convert.h"
@@ -65,6 +67,11 @@ class tst_Link : public QObject {
         return RunCommandExchange(nSocket, atcId, opcode, index, payload);
     }
 
+    // The link pointed at this test's server, with limits short enough to wait out.
+    void UseServer(int recvTimeoutMs = 2000) {
+        SetLinkSettings({"127.0.0.1", server.Port(), 2000, recvTimeoutMs});
+    }
+
 private slots:
     void initTestCase() {
         QVERIFY2(server.Start("127.0.0.1", 0), server.Error().c_str());
@@ -72,18 +79,14 @@ private slots:
     }
 
     void init() {
-        SetCommServerEndpoint("127.0.0.1", server.Port());
-        SetLinkTimeouts(2000, 2000);
+        UseServer();
         server.SetMisbehaviour(TMisbehaviour::None);
         server.ClearStatuses();
         server.ClearFrames();
         nSocket = 0;
     }
 
-    void cleanup() {
-        ResetCommServerEndpoint();
-        ResetLinkTimeouts();
-    }
+    void cleanup() { SetLinkSettings({}); }
 
     // --- frame builders
 
@@ -419,7 +422,7 @@ private slots:
     }
 
     void silentServerFailsWithinTheTimeLimit() {
-        SetLinkTimeouts(2000, 300);
+        UseServer(300);
         server.SetMisbehaviour(TMisbehaviour::Silent);
         QElapsedTimer t;
         t.start();
@@ -435,7 +438,7 @@ private slots:
     // within the limit, the twelfth only after it.
     void replyTricklingInPastTheTimeLimitFails() {
         static_assert(11 * TStandInServer::kReplyPieceGapMs > 100, "the twelfth byte comes late");
-        SetLinkTimeouts(2000, 100);
+        UseServer(100);
         server.SetMisbehaviour(TMisbehaviour::ByteByByteReply);
         QElapsedTimer t;
         t.start();
@@ -460,12 +463,29 @@ private slots:
     }
 
     void defaultTimeLimitsAreFiveSeconds() {
-        ResetLinkTimeouts();
-        QCOMPARE(ConnectTimeoutMs(), 5000);
-        QCOMPARE(RecvTimeoutMs(), 5000);
-        ResetCommServerEndpoint();
-        QCOMPARE(CommServerHost(), std::string(VDS_COMM_SERVER_ADDR));
-        QCOMPARE(CommServerPort(), 3500);
+        SetLinkSettings({});
+        const TLinkSettings settings = LinkSettings();
+        QCOMPARE(settings.connectTimeoutMs, 5000);
+        QCOMPARE(settings.recvTimeoutMs, 5000);
+        QCOMPARE(settings.host, std::string(VDS_COMM_SERVER_ADDR));
+        QCOMPARE(settings.port, 3500);
+    }
+
+    // The programs read the settings on the main thread; a test may set them from any.
+    void settingsSetFromAnotherThreadAreReadWhole() {
+        std::atomic<bool> done{false};
+        std::thread setter([&done] {
+            for (int i = 0; i < 2000; ++i)
+                SetLinkSettings({i % 2 ? "localhost" : "127.0.0.1", i % 2 ? 1 : 2, 10, 10});
+            done = true;
+        });
+        int torn = 0;
+        while (!done) {
+            const TLinkSettings s = LinkSettings();
+            if ((s.host == "localhost") != (s.port == 1)) ++torn;
+        }
+        setter.join();
+        QCOMPARE(torn, 0);
     }
 
     void hostNamesAreLookedUpWhenNotADottedQuad() {
@@ -504,7 +524,7 @@ private slots:
         QFETCH(TMisbehaviour, misbehaviour);
         QFETCH(TExchangeResult, result);
         QFETCH(bool, serverCloses);
-        SetLinkTimeouts(2000, 200);
+        UseServer(200);
         server.SetDefaultStatus(status);
         server.SetMisbehaviour(misbehaviour);
         const int closedBefore = server.ClosedByClientCount();

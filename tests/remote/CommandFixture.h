@@ -26,12 +26,10 @@ public:
         dm = std::make_unique<TdmOracle>();
         dmOracle = dm.get();
         if (!server.Start()) qFatal("stand-in server: %s", server.Error().c_str());
-        SetCommServerEndpoint("127.0.0.1", server.Port());
-        SetLinkTimeouts(2000, 2000);
+        SetLinkSettings({"127.0.0.1", server.Port(), 2000, 2000});
     }
     ~TCommandFixture() {
-        ResetCommServerEndpoint();
-        ResetLinkTimeouts();
+        SetLinkSettings({});
         dmOracle = nullptr;
         MainForm = nullptr;
     }
