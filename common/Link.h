@@ -30,7 +30,6 @@ using TRequestFrame = std::array<unsigned char, kRequestFrameSize>;
 struct TMsgLen {
     std::int32_t opcode;
     std::int32_t requestLength;
-    std::int32_t figure;  // carried for completeness; nothing reads it
 };
 
 constexpr int kOpcodeCount = 22;
