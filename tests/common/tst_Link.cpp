@@ -21,24 +21,12 @@
 #include "Link.h"
 #include "StandInServer.h"
 #include "TestSupport.h"
+#include "WireBytes.h"
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 Q_DECLARE_METATYPE(TExchangeResult)
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values) b.append(static_cast<char>(v));
-    return b;
-}
-
-// The length field as it must be on the wire: digits, NUL, zeros to 12 bytes.
-QByteArray LengthField(const char* digits) {
-    QByteArray f(digits);
-    f.append(QByteArray(kLengthFieldSize - f.size(), '\0'));
-    return f;
-}
 
 int OpenDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
@@ -184,7 +172,7 @@ private slots:
         char field[kLengthFieldSize + 1];
         std::memset(field, 0x5A, sizeof field);
         QCOMPARE(set_length_field(field, length), 0);
-        QCOMPARE(QByteArray(field, kLengthFieldSize), LengthField(digits.constData()));
+        QCOMPARE(QByteArray(field, kLengthFieldSize), LengthField(digits));
         QCOMPARE(int(field[kLengthFieldSize]), 0x5A);  // nothing past the 12 bytes
     }
 
@@ -248,7 +236,7 @@ private slots:
         QCOMPARE(Exchange(QStringLiteral("0103001"), opcode, index), TExchangeResult::Accepted);
         QVERIFY(server.WaitForFrames(1, 2000));
         const TReceivedFrame got = server.Frames().at(0);
-        QCOMPARE(got.lengthField, LengthField(lengthDigits.constData()));
+        QCOMPARE(got.lengthField, LengthField(lengthDigits));
         QByteArray expected = Bytes({1, 3, opcode, index});
         expected.resize(lengthDigits.toInt(), '\0');
         QCOMPARE(got.frame, expected);
@@ -287,7 +275,7 @@ private slots:
             QCOMPARE(tcp_recv(sock.fd), 0);
             QVERIFY(server.WaitForFrames(1, 2000));
             const TReceivedFrame got = server.Frames().at(0);
-            QCOMPARE(got.lengthField, LengthField(QByteArray::number(length).constData()));
+            QCOMPARE(got.lengthField, LengthField(QByteArray::number(length)));
             QCOMPARE(got.frame, QByteArray(length, 0x5A));
         }
     }

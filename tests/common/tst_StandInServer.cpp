@@ -14,6 +14,7 @@
 
 #include "StandInServer.h"
 #include "TestSupport.h"
+#include "WireBytes.h"
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 
@@ -74,10 +75,9 @@ private:
     bool m_connected = false;
 };
 
-QByteArray Field(const char* digits) {
-    QByteArray f(digits);
-    f.append(QByteArray(12 - f.size(), '\0'));
-    return f;
+// A whole request of controller 0103.
+QByteArray Request(int opcode) {
+    return LengthField("3") + Bytes({1, 3, opcode});
 }
 
 }  // namespace
@@ -95,7 +95,7 @@ private slots:
         };
         TRawClient client(server.Port());
         QVERIFY(client.Connected());
-        const QByteArray field = Field("5");
+        const QByteArray field = LengthField("5");
         QVERIFY(client.Send(field.left(1)));
         QVERIFY(client.Send(field.mid(1)));
         QVERIFY(client.Send(QByteArray("\x01\x03", 2)));
@@ -111,9 +111,9 @@ private slots:
 
     void malformedLengthFieldIsDropped_data() {
         QTest::addColumn<QByteArray>("field");
-        QTest::newRow("no digits") << Field("");
-        QTest::newRow("letters") << Field("1a");
-        QTest::newRow("more than any request") << Field("99999");
+        QTest::newRow("no digits") << LengthField("");
+        QTest::newRow("letters") << LengthField("1a");
+        QTest::newRow("more than any request") << LengthField("99999");
     }
     void malformedLengthFieldIsDropped() {
         QFETCH(QByteArray, field);
@@ -138,7 +138,7 @@ private slots:
         server.OnFrame = [&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); };
         for (int opcode : {12, 13}) {
             TRawClient client(server.Port());
-            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            QVERIFY(client.Send(Request(opcode)));
             bool closed = false;
             QCOMPARE(client.ReadAll(300, &closed), server.StatusFor(opcode));
         }
@@ -169,7 +169,7 @@ private slots:
         QVERIFY(server.Start());
         server.SetMisbehaviour(misbehaviour);
         TRawClient client(server.Port());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        QVERIFY(client.Send(Request(12)));
         bool closed = false;
         const QList<QByteArray> got = client.ReadPieces(500, &closed);
         QCOMPARE(got.join(), reply);
@@ -187,7 +187,7 @@ private slots:
         QCOMPARE(server.Port(), port);
         TRawClient client(port);
         QVERIFY(client.Connected());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        QVERIFY(client.Send(Request(12)));
         bool closed = false;
         QCOMPARE(client.ReadAll(300, &closed), TStandInServer::kAccepted);
     }
@@ -197,7 +197,7 @@ private slots:
         QVERIFY(server.Start());
         server.SetMisbehaviour(TMisbehaviour::Silent);
         TRawClient client(server.Port());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        QVERIFY(client.Send(Request(12)));
         QVERIFY(server.WaitForFrames(1, 1000));
         QCOMPARE(server.OpenConnectionCount(), 1);
         server.Stop();
@@ -222,7 +222,7 @@ private slots:
         for (int opcode : {12, 13}) {
             TRawClient client(port);
             QVERIFY(client.Connected());
-            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            QVERIFY(client.Send(Request(opcode)));
             bool closed = false;
             QCOMPARE(client.ReadAll(500, &closed).left(1), QByteArray(opcode == 12 ? "1" : "0"));
         }
@@ -248,7 +248,7 @@ private slots:
         QVERIFY2(first.endsWith(QStringLiteral(" (demo)\n")), qPrintable(first));
         const int port = first.section(QLatin1Char(':'), 1).section(QLatin1Char(' '), 0, 0).toInt();
         TRawClient client(port);
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x15", 3)));
+        QVERIFY(client.Send(Request(21)));
         bool closed = false;
         QCOMPARE(client.ReadAll(500, &closed), TStandInServer::kAccepted);
         sim.terminate();
