@@ -42,6 +42,7 @@ TExchangeResult RunCommandExchange(int& nSocket, const QString& strAtcId, int op
 
     const int length = request_length(frame.data(), opcode);
     VDS_CHECK(length >= 0);
+    // Left unread: the status read decides, and a failed send is in the link's log.
     tcp_send(nSocket, frame.data(), length);
     return tcp_recv(nSocket) == 0 ? TExchangeResult::Accepted : TExchangeResult::Refused;
 }

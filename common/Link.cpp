@@ -35,7 +35,9 @@ std::mutex g_settingsMutex;
 TLinkSettings g_settings;
 std::atomic<TLinkWait> g_wait{nullptr};
 
+// Leaves errno as it found it: a failing routine logs before it returns its reason.
 void link_debug(const char* format, ...) {
+    const int saved = errno;
     char text[256];
     va_list args;
     va_start(args, format);
@@ -45,6 +47,7 @@ void link_debug(const char* format, ...) {
     const size_t n = std::strlen(text);
     if (n > 0 && text[n - 1] == '\n') text[n - 1] = '\0';
     qCWarning(lcLink, "%s", text);
+    errno = saved;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -83,7 +86,12 @@ bool set_blocking(int sock, bool blocking) {
     return ::fcntl(sock, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK)) == 0;
 }
 
+// false with errno set when host is missing or cannot be looked up.
 bool resolve_ipv4(const char* host, in_addr* out) {
+    if (!host) {
+        errno = EINVAL;
+        return false;
+    }
     const in_addr_t quad = ::inet_addr(host);
     if (quad != INADDR_NONE) {
         out->s_addr = quad;
@@ -93,7 +101,12 @@ bool resolve_ipv4(const char* host, in_addr* out) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* answer = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &answer) != 0 || !answer) return false;
+    const int found = ::getaddrinfo(host, nullptr, &hints, &answer);
+    if (found != 0 || !answer) {
+        // The resolver's own codes are no errno; only a failed system call left one.
+        if (found != EAI_SYSTEM || errno == 0) errno = EHOSTUNREACH;
+        return false;
+    }
     *out = reinterpret_cast<sockaddr_in*>(answer->ai_addr)->sin_addr;
     ::freeaddrinfo(answer);
     return true;
@@ -193,7 +206,7 @@ int tcp_connect(const char* host, int port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (!host || !resolve_ipv4(host, &address.sin_addr)) {
+    if (!resolve_ipv4(host, &address.sin_addr)) {
         link_debug("sorvik: can not assigned IP address\n");
         return -1;
     }
@@ -239,24 +252,46 @@ int tcp_connect(const char* host, int port) {
     return sock;
 }
 
-int tcp_send(int sock, const unsigned char* frame, int length) {
+namespace {
+
+// send() until all of data went out or it fails: what went out, and errno set when less.
+int send_all(int sock, const void* data, int size) {
+    const char* bytes = static_cast<const char*>(data);
+    int sent = 0;
+    while (sent < size) {
+        const ssize_t n =
+            ::send(sock, bytes + sent, static_cast<size_t>(size - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
+        if (n <= 0) break;
+        sent += static_cast<int>(n);
+    }
+    return sent;
+}
+
+// tcp_send without its log line.
+int send_request(int sock, const unsigned char* frame, int length) {
     char field[kLengthFieldSize];
     if (set_length_field(field, length) != 0) return -1;
-
     ssize_t n;
     do {
         n = ::send(sock, field, kLengthFieldSize, MSG_NOSIGNAL);
     } while (n < 0 && errno == EINTR);
+    if (n >= 0 && n != kLengthFieldSize) errno = EIO;
     if (n != kLengthFieldSize) return -1;
+    const int sent = send_all(sock, frame, length);
+    if (sent == length) return 0;
+    return sent > 0 ? -sent : -1;
+}
 
-    int sent = 0;
-    while (sent < length) {
-        n = ::send(sock, frame + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return sent > 0 ? -sent : -1;
-        sent += static_cast<int>(n);
-    }
-    return 0;
+}  // namespace
+
+int tcp_send(int sock, const unsigned char* frame, int length) {
+    const int result = send_request(sock, frame, length);
+    if (result != 0)
+        link_debug("sorvik: send() error socket: [%d] length: [%d] reason: [%s]\n", sock, length,
+                   std::strerror(errno));
+    return result;
 }
 
 bool status_accepted(const char* reply) {
@@ -281,7 +316,9 @@ int tcp_recv(int sock) {
         if (n <= 0) return -1;
         got += static_cast<int>(n);
     }
-    return status_accepted(reply) ? 0 : -1;
+    if (status_accepted(reply)) return 0;
+    errno = EREMOTEIO;
+    return -1;
 }
 
 int tcp_close(int sock) {

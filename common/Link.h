@@ -6,7 +6,8 @@
 // On the wire: a 12-byte length field (the request length as decimal digits and a NUL), the
 // first request-length bytes of the 100-byte request frame, then a 12-byte status from the
 // server. The routines return 0 on success and a negative value on failure (tcp_connect: the
-// socket or -1); their diagnostics go to the "vds.link" logging category, never to a window.
+// socket or -1), with the reason in errno; their diagnostics go to the "vds.link" logging
+// category, never to a window.
 
 #include <array>
 #include <cstdint>
@@ -85,16 +86,21 @@ int request_length(const unsigned char* frame, int opcode);
 // Nothing to start with POSIX sockets; always 0.
 int tcp_open();
 // host: dotted quad, or a name looked up only when it is not one. Connects within the settings'
-// connectTimeoutMs. The socket or -1 (nothing left open).
+// connectTimeoutMs. The socket, or -1 with nothing left open and errno EINVAL (no host),
+// EHOSTUNREACH (a name that cannot be looked up), ETIMEDOUT, or connect()'s own reason.
 int tcp_connect(const char* host, int port);
 // Length field, then the first length bytes of frame. 0 when all went out; -1 when the length
-// field did not; minus the frame bytes already sent when the frame stopped part way.
+// field did not; minus the frame bytes already sent when the frame stopped part way. A failure
+// has errno EINVAL (negative length), EIO (the socket took less and said nothing), or send()'s
+// own reason, and is written to the debug log.
 int tcp_send(int sock, const unsigned char* frame, int length);
 // Reads the 12-byte status, in as many pieces as it comes, within the settings' recvTimeoutMs for
-// all of it: 0 when accepted; -1 when refused, or when the peer closed or the time ran out before
-// the twelfth byte.
+// all of it: 0 when accepted; -1 when refused (errno EREMOTEIO), or when the peer closed
+// (ECONNRESET), the time ran out (ETIMEDOUT) or the socket failed (its own reason) before the
+// twelfth byte.
 int tcp_recv(int sock);
-// Shuts down and closes sock. 0 and negative values are no socket of ours: -1, nothing closed.
+// Shuts down and closes sock; -1 with shutdown()'s or close()'s reason when either fails. 0 and
+// negative values are no socket of ours: -1 (errno EBADF), nothing closed.
 int tcp_close(int sock);
 
 // The status that a 12-byte reply stands for: true when its leading run of digits is empty or
