@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <atomic>
+#include <thread>
 
 #include "StandInServer.h"
 #include "TestSupport.h"
@@ -90,9 +91,9 @@ private slots:
         TStandInServer server;
         QVERIFY(server.Start());
         std::atomic<int> seen{0};
-        server.OnFrame = [&](const TReceivedFrame& r, bool accepted) {
+        server.SetOnFrame([&](const TReceivedFrame& r, bool accepted) {
             if (r.Opcode() == 14 && accepted) ++seen;
-        };
+        });
         TRawClient client(server.Port());
         QVERIFY(client.Connected());
         const QByteArray field = LengthField("5");
@@ -135,7 +136,7 @@ private slots:
         QCOMPARE(server.StatusFor(12), QByteArray("1", 1) + QByteArray(11, '\0'));
         QCOMPARE(server.StatusFor(13), QByteArray("E", 1) + QByteArray(11, '\0'));
         std::atomic<int> refused{0}, accepted{0};
-        server.OnFrame = [&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); };
+        server.SetOnFrame([&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); });
         for (int opcode : {12, 13}) {
             TRawClient client(server.Port());
             QVERIFY(client.Send(Request(opcode)));
@@ -146,6 +147,30 @@ private slots:
         QCOMPARE(accepted.load(), 1);  // "E": a letter first counts as accepted
         server.ClearStatuses();
         QCOMPARE(server.StatusFor(12), TStandInServer::kAccepted);
+    }
+
+    // What the old handler uses may go once SetOnFrame returns, also while a request is in it.
+    void replacedHandlerHasEndedWhenSetOnFrameReturns() {
+        TStandInServer server;
+        QVERIFY(server.Start());
+        std::atomic<bool> oldEntered{false}, oldEnded{false};
+        std::atomic<int> oldCalls{0}, newCalls{0};
+        server.SetOnFrame([&](const TReceivedFrame&, bool) {
+            ++oldCalls;
+            oldEntered = true;
+            // Slow, as a database write may be.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            oldEnded = true;
+        });
+        TRawClient first(server.Port());
+        QVERIFY(first.Send(Request(12)));
+        QVERIFY(QTest::qWaitFor([&] { return oldEntered.load(); }, 2000));
+        server.SetOnFrame([&](const TReceivedFrame&, bool) { ++newCalls; });
+        QVERIFY(oldEnded.load());
+        TRawClient second(server.Port());
+        QVERIFY(second.Send(Request(13)));
+        QTRY_COMPARE_WITH_TIMEOUT(newCalls.load(), 1, 2000);
+        QCOMPARE(oldCalls.load(), 1);
     }
 
     void replyInPieces_data() {
