@@ -14,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "ChildProcessSkip.h"
 #include "StandInServer.h"
 #include "TestSupport.h"
 #include "WireBytes.h"
@@ -229,6 +230,7 @@ private slots:
     }
 
     void programLogsRequestsAndEndsOnTerminate() {
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         QProcess sim;
         const QString first = StartProgram(sim, {"--status", "12=100000000000"});
         const int port = PortOf(first);
@@ -251,6 +253,7 @@ private slots:
     }
 
     void programStartsInDemoModeOnADatabase() {
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         TTempDatabase db;
         QProcess sim;
         const QString first = StartProgram(sim, {"--db", db.Path(), "--demo"});
@@ -278,6 +281,7 @@ private slots:
     }
     void programRejectsBadOptions() {
         QFETCH(QStringList, args);
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         QProcess sim;
         sim.start(QStringLiteral(VDS_COMMSIM), args);
         QVERIFY(sim.waitForFinished(5000));
