@@ -91,7 +91,7 @@ public:
     TBenchResult Exchange() {
         TStandInServer server;
         if (!server.Start()) throw std::runtime_error(server.Error());
-        SetCommServerEndpoint("127.0.0.1", server.Port());
+        SetLinkSettings({"127.0.0.1", server.Port()});
         // A loop-detector download: four bytes of loop bits after the header.
         const TWork program = [] {
             int nSocket = 0;
@@ -108,7 +108,7 @@ public:
         const TBenchResult result = RunPaired(
             QStringLiteral("command exchange on loopback (%1-byte frame)").arg(sent.frame.size()),
             runs, program, bare);
-        ResetCommServerEndpoint();
+        SetLinkSettings({});
         return result;
     }
 

@@ -26,7 +26,8 @@ private:
 TExchangeResult RunCommandExchange(int& nSocket, const QString& strAtcId, int opcode, int index,
                                    const TPayloadWriter& payload) {
     tcp_open();
-    nSocket = tcp_connect(CommServerHost().c_str(), CommServerPort());
+    const TLinkSettings settings = LinkSettings();
+    nSocket = tcp_connect(settings.host.c_str(), settings.port);
     if (nSocket == -1) return TExchangeResult::ConnectFailed;
     TConnectionRelease release(nSocket);
 
@@ -41,6 +42,7 @@ TExchangeResult RunCommandExchange(int& nSocket, const QString& strAtcId, int op
 
     const int length = request_length(frame.data(), opcode);
     VDS_CHECK(length >= 0);
+    // Left unread: the status read decides, and a failed send is in the link's log.
     tcp_send(nSocket, frame.data(), length);
     return tcp_recv(nSocket) == 0 ? TExchangeResult::Accepted : TExchangeResult::Refused;
 }

@@ -21,10 +21,9 @@
 Q_LOGGING_CATEGORY(lcLink, "vds.link")
 
 const TMsgLen MsgLenTable[kOpcodeCount] = {
-    {0, 0, 0},     {1, 12, 0},   {2, 0, 0},    {3, 0, 0},   {4, 3, 198}, {5, 3, 95767},
-    {6, 3, 54007}, {7, 4, 38},   {8, 4, 12},   {9, 3, 64},  {10, 4, 6},  {11, 3, 7},
-    {12, 3, 5},    {13, 3, 5},   {14, 4, 5},   {15, 4, 75}, {16, 0, 0},  {17, 3, 9},
-    {18, 3, 5},    {19, 13, 15}, {20, 5, 100}, {21, 3, 41},
+    {0, 0},  {1, 12}, {2, 0},  {3, 0},   {4, 3},  {5, 3},  {6, 3},  {7, 4},
+    {8, 4},  {9, 3},  {10, 4}, {11, 3},  {12, 3}, {13, 3}, {14, 4}, {15, 4},
+    {16, 0}, {17, 3}, {18, 3}, {19, 13}, {20, 5}, {21, 3},
 };
 
 const std::int32_t ParamLenTable[kParamIndexCount] = {0, 4, 32, 1, 2,  12, 3, 0, 0, 0, 0,
@@ -32,15 +31,13 @@ const std::int32_t ParamLenTable[kParamIndexCount] = {0, 4, 32, 1, 2,  12, 3, 0,
 
 namespace {
 
-std::mutex g_endpointMutex;
-std::string g_host = kCommServerAddress;
-int g_port = kCommServerPort;
-
-std::atomic<int> g_connectTimeoutMs{kDefaultConnectTimeoutMs};
-std::atomic<int> g_recvTimeoutMs{kDefaultRecvTimeoutMs};
+std::mutex g_settingsMutex;
+TLinkSettings g_settings;
 std::atomic<TLinkWait> g_wait{nullptr};
 
+// Leaves errno as it found it: a failing routine logs before it returns its reason.
 void link_debug(const char* format, ...) {
+    const int saved = errno;
     char text[256];
     va_list args;
     va_start(args, format);
@@ -50,6 +47,7 @@ void link_debug(const char* format, ...) {
     const size_t n = std::strlen(text);
     if (n > 0 && text[n - 1] == '\n') text[n - 1] = '\0';
     qCWarning(lcLink, "%s", text);
+    errno = saved;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -88,7 +86,12 @@ bool set_blocking(int sock, bool blocking) {
     return ::fcntl(sock, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK)) == 0;
 }
 
+// false with errno set when host is missing or cannot be looked up.
 bool resolve_ipv4(const char* host, in_addr* out) {
+    if (!host) {
+        errno = EINVAL;
+        return false;
+    }
     const in_addr_t quad = ::inet_addr(host);
     if (quad != INADDR_NONE) {
         out->s_addr = quad;
@@ -98,7 +101,12 @@ bool resolve_ipv4(const char* host, in_addr* out) {
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* answer = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &answer) != 0 || !answer) return false;
+    const int found = ::getaddrinfo(host, nullptr, &hints, &answer);
+    if (found != 0 || !answer) {
+        // The resolver's own codes are no errno; only a failed system call left one.
+        if (found != EAI_SYSTEM || errno == 0) errno = EHOSTUNREACH;
+        return false;
+    }
     *out = reinterpret_cast<sockaddr_in*>(answer->ai_addr)->sin_addr;
     ::freeaddrinfo(answer);
     return true;
@@ -112,44 +120,18 @@ void close_keeping_errno(int sock) {
 
 }  // namespace
 
-std::string CommServerHost() {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    return g_host;
+TLinkSettings LinkSettings() {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    return g_settings;
 }
 
-int CommServerPort() {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    return g_port;
-}
-
-void SetCommServerEndpoint(const std::string& host, int port) {
-    std::lock_guard<std::mutex> lock(g_endpointMutex);
-    g_host = host;
-    g_port = port;
-}
-
-void ResetCommServerEndpoint() {
-    SetCommServerEndpoint(kCommServerAddress, kCommServerPort);
-}
-
-int ConnectTimeoutMs() {
-    return g_connectTimeoutMs;
-}
-int RecvTimeoutMs() {
-    return g_recvTimeoutMs;
-}
-
-void SetLinkTimeouts(int connectMs, int recvMs) {
-    g_connectTimeoutMs = connectMs;
-    g_recvTimeoutMs = recvMs;
+void SetLinkSettings(const TLinkSettings& settings) {
+    std::lock_guard<std::mutex> lock(g_settingsMutex);
+    g_settings = settings;
 }
 
 void SetLinkWait(TLinkWait wait) {
     g_wait = wait;
-}
-
-void ResetLinkTimeouts() {
-    SetLinkTimeouts(kDefaultConnectTimeoutMs, kDefaultRecvTimeoutMs);
 }
 
 void set_frame_header(unsigned char* frame, unsigned char opcode, unsigned char id0,
@@ -224,7 +206,7 @@ int tcp_connect(const char* host, int port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    if (!host || !resolve_ipv4(host, &address.sin_addr)) {
+    if (!resolve_ipv4(host, &address.sin_addr)) {
         link_debug("sorvik: can not assigned IP address\n");
         return -1;
     }
@@ -251,7 +233,8 @@ int tcp_connect(const char* host, int port) {
         if (::connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             connected = true;
         } else if (errno == EINPROGRESS) {
-            if (poll_until(sock, POLLOUT, deadline_in(ConnectTimeoutMs())) == 1) {
+            const int timeoutMs = LinkSettings().connectTimeoutMs;
+            if (poll_until(sock, POLLOUT, deadline_in(timeoutMs)) == 1) {
                 int error = 0;
                 socklen_t size = sizeof error;
                 if (::getsockopt(sock, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
@@ -269,24 +252,46 @@ int tcp_connect(const char* host, int port) {
     return sock;
 }
 
-int tcp_send(int sock, const unsigned char* frame, int length) {
+namespace {
+
+// send() until all of data went out or it fails: what went out, and errno set when less.
+int send_all(int sock, const void* data, int size) {
+    const char* bytes = static_cast<const char*>(data);
+    int sent = 0;
+    while (sent < size) {
+        const ssize_t n =
+            ::send(sock, bytes + sent, static_cast<size_t>(size - sent), MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
+        if (n <= 0) break;
+        sent += static_cast<int>(n);
+    }
+    return sent;
+}
+
+// tcp_send without its log line.
+int send_request(int sock, const unsigned char* frame, int length) {
     char field[kLengthFieldSize];
     if (set_length_field(field, length) != 0) return -1;
-
     ssize_t n;
     do {
         n = ::send(sock, field, kLengthFieldSize, MSG_NOSIGNAL);
     } while (n < 0 && errno == EINTR);
+    if (n >= 0 && n != kLengthFieldSize) errno = EIO;
     if (n != kLengthFieldSize) return -1;
+    const int sent = send_all(sock, frame, length);
+    if (sent == length) return 0;
+    return sent > 0 ? -sent : -1;
+}
 
-    int sent = 0;
-    while (sent < length) {
-        n = ::send(sock, frame + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return sent > 0 ? -sent : -1;
-        sent += static_cast<int>(n);
-    }
-    return 0;
+}  // namespace
+
+int tcp_send(int sock, const unsigned char* frame, int length) {
+    const int result = send_request(sock, frame, length);
+    if (result != 0)
+        link_debug("sorvik: send() error socket: [%d] length: [%d] reason: [%s]\n", sock, length,
+                   std::strerror(errno));
+    return result;
 }
 
 bool status_accepted(const char* reply) {
@@ -300,7 +305,7 @@ bool status_accepted(const char* reply) {
 
 int tcp_recv(int sock) {
     // TCP may hand the reply over in pieces; the time limit is for the whole of it.
-    const auto deadline = deadline_in(RecvTimeoutMs());
+    const auto deadline = deadline_in(LinkSettings().recvTimeoutMs);
     char reply[kStatusReplySize];
     int got = 0;
     while (got < kStatusReplySize) {
@@ -311,7 +316,9 @@ int tcp_recv(int sock) {
         if (n <= 0) return -1;
         got += static_cast<int>(n);
     }
-    return status_accepted(reply) ? 0 : -1;
+    if (status_accepted(reply)) return 0;
+    errno = EREMOTEIO;
+    return -1;
 }
 
 int tcp_close(int sock) {

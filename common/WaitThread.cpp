@@ -178,17 +178,6 @@ void TWaitThreadCollectionItem::AfterProcess() {
 
 // --- TWaitThreadCollection
 
-namespace {
-class TSemaphoreHold {
-public:
-    explicit TSemaphoreHold(QSemaphore& s) : m_s(s) { m_s.acquire(); }
-    ~TSemaphoreHold() { m_s.release(); }
-
-private:
-    QSemaphore& m_s;
-};
-}  // namespace
-
 TWaitThreadCollection::TWaitThreadCollection() = default;
 
 TWaitThreadCollection::~TWaitThreadCollection() {
@@ -207,13 +196,13 @@ void TWaitThreadCollection::WaitUntilNoneLeaving() {
 }
 
 int TWaitThreadCollection::GetCount() const {
-    QReadLocker lock(&FLock);
+    std::shared_lock<std::shared_mutex> lock(FLock);
     return static_cast<int>(FList.size());
 }
 
 void TWaitThreadCollection::AddThread(TWaitThreadCollectionItem* item) {
-    TSemaphoreHold hold(FAddSemaphore);
-    QWriteLocker lock(&FLock);
+    std::lock_guard<std::mutex> hold(FAddLock);
+    std::lock_guard<std::shared_mutex> lock(FLock);
     FList.push_back(item);
     FEmptyEvent.Reset();
 }
@@ -224,7 +213,7 @@ void TWaitThreadCollection::RemoveThread(TWaitThreadCollectionItem* item) {
         ++m_leaving;
     }
     {
-        QWriteLocker lock(&FLock);
+        std::lock_guard<std::shared_mutex> lock(FLock);
         const auto it = std::find(FList.begin(), FList.end(), item);
         if (it != FList.end()) FList.erase(it);
         if (FList.empty()) FEmptyEvent.Set();
@@ -244,11 +233,11 @@ void TWaitThreadCollection::FinishAllThreads() {
 }
 
 void TWaitThreadCollection::ForAllThenWaitEmpty(void (*step)(TWaitThreadCollectionItem*)) {
-    TSemaphoreHold hold(FAddSemaphore);
+    std::lock_guard<std::mutex> hold(FAddLock);
     {
         // Items leaving take the write lock, so none is freed under this loop.
-        QReadLocker lock(&FLock);
-        for (int i = 0; i < GetCount(); ++i) step(FList[static_cast<size_t>(i)]);
+        std::shared_lock<std::shared_mutex> lock(FLock);
+        for (TWaitThreadCollectionItem* item : FList) step(item);
     }
     TFinalizeAllThread finalizer(&FEmptyEvent);
     finalizer.WaitFor();

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -34,6 +35,38 @@ struct TWorkThread::THandOff {
     }
 };
 
+// Runs routines on the main thread in the order they were posted, one for each event Qt delivers
+// to it. The routines cross in a queue under a lock ThreadSanitizer sees; Qt's own queue, whose
+// lock it cannot see, carries only the wake-up. Post from any thread.
+class TMainThreadQueue : public QObject {
+    Q_OBJECT
+public:
+    explicit TMainThreadQueue(QCoreApplication* app) : QObject(app) {}
+
+    void Post(std::function<void()> routine) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_routines.push_back(std::move(routine));
+        }
+        QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
+    }
+
+private:
+    Q_INVOKABLE void RunNext() {
+        std::function<void()> routine;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_routines.empty()) return;
+            routine = std::move(m_routines.front());
+            m_routines.pop_front();
+        }
+        routine();
+    }
+
+    std::mutex m_mutex;
+    std::deque<std::function<void()>> m_routines;
+};
+
 namespace {
 
 std::mutex g_registryMutex;
@@ -41,24 +74,30 @@ std::vector<TWorkThread*> g_registry;
 std::uint64_t g_nextSequence = 0;  // under g_registryMutex
 
 QPointer<QCoreApplication> g_postRoutineApp;
+// Main thread only: the application's queue, gone with it.
+QPointer<TMainThreadQueue> g_mainQueue;
 
 // Main thread only: the command sections open now, and the hand-offs they hold back.
 int g_sectionDepth = 0;
 std::vector<std::function<void()>> g_heldHandOffs;
 
-void EnsureEndOfApplicationHook() {
+// The application's queue to the main thread, with the hook that ends the work threads when the
+// application goes.
+TMainThreadQueue* MainThreadQueue() {
     QCoreApplication* app = QCoreApplication::instance();
-    if (g_postRoutineApp == app) return;
-    g_postRoutineApp = app;
-    qAddPostRoutine(&TWorkThread::TerminateAll);
+    VDS_CHECK(app != nullptr);
+    if (g_postRoutineApp != app) {
+        g_postRoutineApp = app;
+        qAddPostRoutine(&TWorkThread::TerminateAll);
+    }
+    if (!g_mainQueue) g_mainQueue = new TMainThreadQueue(app);
+    return g_mainQueue;
 }
 
 }  // namespace
 
 TWorkThread::TWorkThread()
-    : m_handOff(std::make_shared<THandOff>(this)), m_mainContext(QCoreApplication::instance()) {
-    VDS_CHECK(m_mainContext != nullptr);
-    EnsureEndOfApplicationHook();
+    : m_handOff(std::make_shared<THandOff>(this)), m_mainQueue(MainThreadQueue()) {
     std::lock_guard<std::mutex> lock(g_registryMutex);
     m_sequence = g_nextSequence++;
     g_registry.push_back(this);
@@ -98,17 +137,16 @@ void TWorkThread::Process() {
         // however late this thread woke.
         h->waitEnded = std::min(std::chrono::steady_clock::now(), IntervalEnd());
     }
-    PostHandOff(m_mainContext, h);
+    PostHandOff(m_mainQueue, h);
     std::unique_lock<std::mutex> lock(h->mutex);
     h->changed.wait(lock, [&h] { return h->state == S::Done || h->state == S::Cancelled; });
 }
 
-void TWorkThread::PostHandOff(QObject* context, std::shared_ptr<THandOff> h) {
-    QMetaObject::invokeMethod(
-        context, [context, h] { RunHandOff(context, h); }, Qt::QueuedConnection);
+void TWorkThread::PostHandOff(TMainThreadQueue* queue, std::shared_ptr<THandOff> h) {
+    queue->Post([queue, h] { RunHandOff(queue, h); });
 }
 
-void TWorkThread::RunHandOff(QObject* context, const std::shared_ptr<THandOff>& h) {
+void TWorkThread::RunHandOff(TMainThreadQueue* queue, const std::shared_ptr<THandOff>& h) {
     using S = THandOff::TState;
     TWorkThread* t;
     {
@@ -118,12 +156,12 @@ void TWorkThread::RunHandOff(QObject* context, const std::shared_ptr<THandOff>& 
     }
     if (TCommandSection::Active()) {
         // It arrived inside another routine's message box or wait: it runs when that one ends.
-        g_heldHandOffs.push_back([context, h] { PostHandOff(context, h); });
+        g_heldHandOffs.push_back([queue, h] { PostHandOff(queue, h); });
         return;
     }
     if (t->EarlierWorkPending()) {
         // Behind the earlier one in the queue, so the works run in the order the waits end.
-        PostHandOff(context, h);
+        PostHandOff(queue, h);
         return;
     }
     {
@@ -174,20 +212,17 @@ void TWorkThread::DoWork() {
 void TWorkThread::DoTerminate() {
     // OnTerminate and the release belong to the main thread, where the windows live.
     std::shared_ptr<THandOff> h = m_handOff;
-    QMetaObject::invokeMethod(
-        m_mainContext,
-        [h] {
-            TWorkThread* t = h->owner;
-            if (!t) return;
-            try {
-                if (t->OnTerminate) t->OnTerminate(t);
-            } catch (...) {
-            }
-            if (h->owner != t) return;  // OnTerminate freed it
-            t->WaitFor();
-            delete t;
-        },
-        Qt::QueuedConnection);
+    m_mainQueue->Post([h] {
+        TWorkThread* t = h->owner;
+        if (!t) return;
+        try {
+            if (t->OnTerminate) t->OnTerminate(t);
+        } catch (...) {
+        }
+        if (h->owner != t) return;  // OnTerminate freed it
+        t->WaitFor();
+        delete t;
+    });
 }
 
 int TWorkThread::LiveCount() {

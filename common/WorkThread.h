@@ -19,6 +19,8 @@
 
 #include "WaitThread.h"
 
+class TMainThreadQueue;
+
 class TWorkThread : public nswaitthread::TWaitThread {
 public:
     TWorkThread();
@@ -42,12 +44,12 @@ protected:
 
 private:
     struct THandOff;
-    static void PostHandOff(QObject* context, std::shared_ptr<THandOff> h);
-    static void RunHandOff(QObject* context, const std::shared_ptr<THandOff>& h);
+    static void PostHandOff(TMainThreadQueue* queue, std::shared_ptr<THandOff> h);
+    static void RunHandOff(TMainThreadQueue* queue, const std::shared_ptr<THandOff>& h);
     bool EarlierWorkPending() const;
 
     std::shared_ptr<THandOff> m_handOff;
-    QObject* m_mainContext;
+    TMainThreadQueue* m_mainQueue;
     std::uint64_t m_sequence = 0;
 };
 

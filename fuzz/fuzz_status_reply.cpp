@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(::send(pair[1], reply + sent, n, MSG_NOSIGNAL) == static_cast<ssize_t>(n));
     }
     ::shutdown(pair[1], SHUT_WR);
-    SetLinkTimeouts(1000, 1000);
+    SetLinkSettings({kCommServerAddress, kCommServerPort, 1000, 1000});
     const int expected =
         length >= static_cast<std::size_t>(kStatusReplySize) && DigitRuleAccepts(reply) ? 0 : -1;
     FUZZ_CHECK(tcp_recv(pair[0]) == expected);

@@ -5,12 +5,16 @@
 #              suite run there; LeakSanitizer checks every program's end.
 # build-tsan/  the thread and command suites built with ThreadSanitizer and run there, with
 #              scripts/tsan.supp for what lies inside Qt.
+# build-clang-tsan/  the same built with clang (scripts/run-clang-tsan.sh, not CI), whose
+#              ThreadSanitizer reports some faults that gcc's misses.
 #
 # Any sanitizer report fails the run, also one from a child process whose exit status its test
 # does not read: each report is written to a file in the build folder's sanitizer-reports/, and
 # any file there fails the run and is shown.
 
 SANITIZER_PACKAGES=(libasan8 libubsan1 libtsan2)
+# clang's ThreadSanitizer runtime is in the compiler-rt package, which clang only recommends.
+CLANG_TSAN_PACKAGES=(clang libclang-rt-14-dev)
 TSAN_SUITES=(tst_WaitThread tst_Link tst_StandInServer tst_ParamUpDown tst_RemoteCtrl tst_InfoReq tst_CommandForm)
 
 # sanitizer_build <folder> <sanitizers> [target...]: configures and builds there.
@@ -55,14 +59,26 @@ sanitizer_ctest() {
     return "$status"
 }
 
+# run_tsan_suites <folder>: builds the thread and command suites there with ThreadSanitizer and
+# runs them, with the compiler CC and CXX name (the build's default when unset).
+run_tsan_suites() {
+    local dir=$1
+    sanitizer_build "$dir" thread "${TSAN_SUITES[@]}" vds-commsim || return 1
+    local pattern
+    pattern="^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
+    sanitizer_ctest "$dir" -R "$pattern"
+}
+
+run_clang_tsan_suites() {
+    install_packages "${CLANG_TSAN_PACKAGES[@]}"
+    CC=clang CXX=clang++ run_tsan_suites "$ROOT/build-clang-tsan"
+}
+
 run_sanitizer_suites() {
     install_packages "${SANITIZER_PACKAGES[@]}"
     local status=0
     sanitizer_build "$ROOT/build-asan" address,undefined
     sanitizer_ctest "$ROOT/build-asan" || status=1
-    sanitizer_build "$ROOT/build-tsan" thread "${TSAN_SUITES[@]}" vds-commsim
-    local pattern
-    pattern="^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
-    sanitizer_ctest "$ROOT/build-tsan" -R "$pattern" || status=1
+    run_tsan_suites "$ROOT/build-tsan" || status=1
     return "$status"
 }

@@ -164,6 +164,12 @@ void TStandInServer::SetMisbehaviour(TMisbehaviour m) {
     });
 }
 
+void TStandInServer::SetOnFrame(TFrameHandler handler) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_inHandler; });
+    m_onFrame = std::move(handler);
+}
+
 std::vector<TReceivedFrame> TStandInServer::Frames() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_frames;
@@ -361,12 +367,22 @@ bool TStandInServer::Serve(TConnection& c) {
 
     TReceivedFrame request{c.lengthField, c.frame};
     const QByteArray status = StatusFor(request.Opcode());
+    TFrameHandler onFrame;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_frames.push_back(request);
+        onFrame = m_onFrame;
+        m_inHandler = static_cast<bool>(onFrame);
         m_changed.notify_all();
     }
-    if (OnFrame) OnFrame(request, Accepted(status));
+    if (onFrame) {
+        // Called outside the lock: the handler may ask the server for its frames.
+        onFrame(request, Accepted(status));
+        onFrame = nullptr;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_inHandler = false;
+        m_changed.notify_all();
+    }
 
     switch (c.mode) {
         case TMisbehaviour::Silent:

@@ -2,7 +2,8 @@
 // A stand-in for the centre's communication server. Each connection carries a 12-byte length
 // field (decimal digits up to a NUL), that many frame bytes, and gets a 12-byte status back.
 // The server runs on a thread of its own with plain sockets, so a client that blocks the main
-// thread can talk to it. Any thread may call its operations.
+// thread can talk to it. Any thread may call its operations; a frame handler may not replace
+// itself.
 
 #include <QByteArray>
 #include <QHash>
@@ -63,7 +64,10 @@ public:
 
     // Runs on the server thread for each whole request, before the reply; accepted tells
     // whether the status about to be sent counts as accepted.
-    std::function<void(const TReceivedFrame& request, bool accepted)> OnFrame;
+    using TFrameHandler = std::function<void(const TReceivedFrame& request, bool accepted)>;
+    // Replaces the handler (null for none). Returns once no call of the one it replaces is
+    // running, so what that one uses may go; not from inside a handler.
+    void SetOnFrame(TFrameHandler handler);
 
     std::vector<TReceivedFrame> Frames() const;
     void ClearFrames();
@@ -105,6 +109,8 @@ private:
     QHash<int, QByteArray> m_statuses;
     QByteArray m_defaultStatus;
     std::vector<TReceivedFrame> m_frames;
+    TFrameHandler m_onFrame;
+    bool m_inHandler = false;
     int m_connections = 0;
     int m_openConnections = 0;
     int m_closedByClient = 0;

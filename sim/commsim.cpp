@@ -64,13 +64,13 @@ int main(int argc, char** argv) {
             return ToolUsageError(QStringLiteral("bad --status %1").arg(spec));
         server.SetStatus(opcode, text);
     }
-    server.OnFrame = [demo, db](const TReceivedFrame& request, bool accepted) {
+    server.SetOnFrame([demo, db](const TReceivedFrame& request, bool accepted) {
         const QByteArray length = request.lengthField.left(request.lengthField.indexOf('\0'));
         std::printf("opcode %d length %s %s: %s\n", request.Opcode(), length.constData(),
                     accepted ? "accepted" : "refused", request.frame.toHex(' ').constData());
         std::fflush(stdout);
         if (demo && accepted) WriteDemoAnswers(db, request.frame);
-    };
+    });
 
     // Blocked before the server's thread exists, so only sigwait below sees them.
     sigset_t stopSignals;

@@ -1,42 +1,37 @@
 // The command link: frames and length fields byte for byte, status replies, failures against
 // the stand-in server, and the connection handling of the command exchange.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <thread>
 
 #include "CommandExchange.h"
 #include "Convert.h"
 #include "Link.h"
 #include "StandInServer.h"
 #include "TestSupport.h"
+#include "WireBytes.h"
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 Q_DECLARE_METATYPE(TExchangeResult)
 
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values) b.append(static_cast<char>(v));
-    return b;
-}
-
-// The length field as it must be on the wire: digits, NUL, zeros to 12 bytes.
-QByteArray LengthField(const char* digits) {
-    QByteArray f(digits);
-    f.append(QByteArray(kLengthFieldSize - f.size(), '\0'));
-    return f;
-}
+// Not a value any link routine sets, so a failure that leaves errno alone shows.
+constexpr int kStaleErrno = EDOM;
 
 int OpenDescriptors() {
     return QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size();
@@ -52,6 +47,36 @@ struct TOwnSocket {
     ~TOwnSocket() { tcp_close(fd); }
 };
 
+// A listener that never accepts, its queue full: a further connect is not answered at all.
+class TFullListener {
+public:
+    TFullListener() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        // A queue of length 0 holds one connection; the SYN of the next one is dropped.
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            ::listen(m_fd, 0) != 0 ||
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+        m_queued = tcp_connect("127.0.0.1", m_port);
+    }
+    ~TFullListener() {
+        tcp_close(m_queued);
+        ::close(m_fd);
+    }
+    int Port() const { return m_port; }
+    bool Full() const { return m_queued > 0; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+    int m_queued = -1;
+};
+
 }  // namespace
 
 class tst_Link : public QObject {
@@ -65,6 +90,13 @@ class tst_Link : public QObject {
         return RunCommandExchange(nSocket, atcId, opcode, index, payload);
     }
 
+    // The link pointed at this test's server, with limits short enough to wait out.
+    void UseServer(int recvTimeoutMs = 2000) {
+        SetLinkSettings({"127.0.0.1", server.Port(), 2000, recvTimeoutMs});
+    }
+
+    TOwnSocket Connect() { return TOwnSocket{tcp_connect("127.0.0.1", server.Port())}; }
+
 private slots:
     void initTestCase() {
         QVERIFY2(server.Start("127.0.0.1", 0), server.Error().c_str());
@@ -72,18 +104,14 @@ private slots:
     }
 
     void init() {
-        SetCommServerEndpoint("127.0.0.1", server.Port());
-        SetLinkTimeouts(2000, 2000);
+        UseServer();
         server.SetMisbehaviour(TMisbehaviour::None);
         server.ClearStatuses();
         server.ClearFrames();
         nSocket = 0;
     }
 
-    void cleanup() {
-        ResetCommServerEndpoint();
-        ResetLinkTimeouts();
-    }
+    void cleanup() { SetLinkSettings({}); }
 
     // --- frame builders
 
@@ -181,7 +209,7 @@ private slots:
         char field[kLengthFieldSize + 1];
         std::memset(field, 0x5A, sizeof field);
         QCOMPARE(set_length_field(field, length), 0);
-        QCOMPARE(QByteArray(field, kLengthFieldSize), LengthField(digits.constData()));
+        QCOMPARE(QByteArray(field, kLengthFieldSize), LengthField(digits));
         QCOMPARE(int(field[kLengthFieldSize]), 0x5A);  // nothing past the 12 bytes
     }
 
@@ -191,7 +219,44 @@ private slots:
         QCOMPARE(set_length_field(field, -1), -1);
         QCOMPARE(errno, EINVAL);
         TRequestFrame frame{};
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^sorvik: send")));
         QCOMPARE(tcp_send(-1, frame.data(), -5), -1);
+    }
+
+    // Each failed send says why, in errno and in the link's log.
+    void failedSendSaysWhy_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("negative length on a connection") << "server" << -5 << EINVAL;
+        QTest::newRow("no descriptor") << "none" << 3 << EBADF;
+        QTest::newRow("a pipe, not a socket") << "pipe" << 3 << ENOTSOCK;
+    }
+    void failedSendSaysWhy() {
+        QFETCH(QString, target);
+        QFETCH(int, length);
+        QFETCH(int, reason);
+        const TOwnSocket connection = Connect();
+        QVERIFY(connection.fd > 0);
+        int pipeFds[2];
+        QCOMPARE(::pipe(pipeFds), 0);
+        int sock = -1;
+        if (target == QLatin1String("server")) sock = connection.fd;
+        if (target == QLatin1String("pipe")) sock = pipeFds[1];
+        TRequestFrame frame{};
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QStringLiteral("sorvik: send() error socket: [%1] length: "
+                                                       "[%2] reason: [%3]")
+                                            .arg(sock)
+                                            .arg(length)
+                                            .arg(QString::fromLocal8Bit(std::strerror(reason)))));
+        errno = kStaleErrno;
+        const int sent = tcp_send(sock, frame.data(), length);
+        const int error = errno;
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        QCOMPARE(sent, -1);
+        QCOMPARE(error, reason);
     }
 
     void getFrameBits() {
@@ -245,7 +310,7 @@ private slots:
         QCOMPARE(Exchange(QStringLiteral("0103001"), opcode, index), TExchangeResult::Accepted);
         QVERIFY(server.WaitForFrames(1, 2000));
         const TReceivedFrame got = server.Frames().at(0);
-        QCOMPARE(got.lengthField, LengthField(lengthDigits.constData()));
+        QCOMPARE(got.lengthField, LengthField(lengthDigits));
         QByteArray expected = Bytes({1, 3, opcode, index});
         expected.resize(lengthDigits.toInt(), '\0');
         QCOMPARE(got.frame, expected);
@@ -276,7 +341,7 @@ private slots:
     void lengthFieldOfLengthsOutsideTheTables() {
         for (int length : {0, 100}) {
             server.ClearFrames();
-            const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+            const TOwnSocket sock = Connect();
             QVERIFY(sock.fd > 0);
             TRequestFrame frame{};
             frame.fill(0x5A);
@@ -284,7 +349,7 @@ private slots:
             QCOMPARE(tcp_recv(sock.fd), 0);
             QVERIFY(server.WaitForFrames(1, 2000));
             const TReceivedFrame got = server.Frames().at(0);
-            QCOMPARE(got.lengthField, LengthField(QByteArray::number(length).constData()));
+            QCOMPARE(got.lengthField, LengthField(QByteArray::number(length)));
             QCOMPARE(got.frame, QByteArray(length, 0x5A));
         }
     }
@@ -339,49 +404,54 @@ private slots:
 
     // --- status replies
 
+    // recv is tcp_recv's result, and reason its errno when it fails.
     void statusReplies_data() {
         QTest::addColumn<QByteArray>("status");
         QTest::addColumn<TMisbehaviour>("misbehaviour");
         QTest::addColumn<int>("recv");
+        QTest::addColumn<int>("reason");
         const auto ok = TMisbehaviour::None;
-        QTest::newRow("twelve '0' accepted") << QByteArray("000000000000") << ok << 0;
-        QTest::newRow("leading '1' refused") << QByteArray("100000000000") << ok << -1;
-        QTest::newRow("a '1' as 12th digit refused") << QByteArray("000000000001") << ok << -1;
-        QTest::newRow("leading blank accepted") << QByteArray(" 11111111111") << ok << 0;
-        QTest::newRow("leading letter accepted") << QByteArray("E11111111111") << ok << 0;
-        QTest::newRow("zeros ended by NUL accepted") << QByteArray("00") << ok << 0;
+        const QByteArray zeros("000000000000");
+        QTest::newRow("twelve '0' accepted") << zeros << ok << 0 << 0;
+        QTest::newRow("leading '1' refused") << QByteArray("100000000000") << ok << -1 << EREMOTEIO;
+        QTest::newRow("a '1' as 12th digit refused")
+            << QByteArray("000000000001") << ok << -1 << EREMOTEIO;
+        QTest::newRow("leading blank accepted") << QByteArray(" 11111111111") << ok << 0 << 0;
+        QTest::newRow("leading letter accepted") << QByteArray("E11111111111") << ok << 0 << 0;
+        QTest::newRow("zeros ended by NUL accepted") << QByteArray("00") << ok << 0 << 0;
         QTest::newRow("digits end at a non-digit: 2 refused")
-            << QByteArray("002x00000000") << ok << -1;
+            << QByteArray("002x00000000") << ok << -1 << EREMOTEIO;
         QTest::newRow("11 bytes then close fail")
-            << QByteArray("000000000000") << TMisbehaviour::ShortReply << -1;
-        QTest::newRow("split 6+6 accepted")
-            << QByteArray("000000000000") << TMisbehaviour::SplitReply << 0;
+            << zeros << TMisbehaviour::ShortReply << -1 << ECONNRESET;
+        QTest::newRow("split 6+6 accepted") << zeros << TMisbehaviour::SplitReply << 0 << 0;
         QTest::newRow("split 6+6: a '1' in the second half refused")
-            << QByteArray("000000100000") << TMisbehaviour::SplitReply << -1;
-        QTest::newRow("byte by byte accepted")
-            << QByteArray("000000000000") << TMisbehaviour::ByteByByteReply << 0;
+            << QByteArray("000000100000") << TMisbehaviour::SplitReply << -1 << EREMOTEIO;
+        QTest::newRow("byte by byte accepted") << zeros << TMisbehaviour::ByteByByteReply << 0 << 0;
         QTest::newRow("byte by byte: a '1' as 12th digit refused")
-            << QByteArray("000000000001") << TMisbehaviour::ByteByByteReply << -1;
+            << QByteArray("000000000001") << TMisbehaviour::ByteByByteReply << -1 << EREMOTEIO;
         QTest::newRow("byte by byte: a letter first accepted")
-            << QByteArray("E11111111111") << TMisbehaviour::ByteByByteReply << 0;
+            << QByteArray("E11111111111") << TMisbehaviour::ByteByByteReply << 0 << 0;
         QTest::newRow("closed before a reply fails")
-            << QByteArray("000000000000") << TMisbehaviour::CloseBeforeReply << -1;
+            << zeros << TMisbehaviour::CloseBeforeReply << -1 << ECONNRESET;
         QTest::newRow("closed after the length field fails")
-            << QByteArray("000000000000") << TMisbehaviour::CloseEarly << -1;
+            << zeros << TMisbehaviour::CloseEarly << -1 << ECONNRESET;
     }
     void statusReplies() {
         QFETCH(QByteArray, status);
         QFETCH(TMisbehaviour, misbehaviour);
         QFETCH(int, recv);
+        QFETCH(int, reason);
         server.SetStatus(21, status);
         server.SetMisbehaviour(misbehaviour);
         {
-            const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+            const TOwnSocket sock = Connect();
             QVERIFY(sock.fd > 0);
             TRequestFrame frame{};
             set_frame_header(frame.data(), 21, 1, 3, 0);
             tcp_send(sock.fd, frame.data(), 3);  // may meet a server that closed early
+            errno = kStaleErrno;
             QCOMPARE(tcp_recv(sock.fd), recv);
+            if (recv != 0) QCOMPARE(errno, reason);
         }
         // The exchange turns the same reply into the same verdict.
         const TExchangeResult expected =
@@ -406,7 +476,9 @@ private slots:
             QtWarningMsg,
             qPrintable(QStringLiteral("sorvik: connect() error ip: [127.0.0.1] port: [%1]")
                            .arg(server.Port())));
+        errno = kStaleErrno;
         QCOMPARE(tcp_connect("127.0.0.1", server.Port()), -1);
+        QCOMPARE(errno, ECONNREFUSED);
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
 
         // The exchange reports it so the window can say "서버연결 실패"; nothing to release.
@@ -419,7 +491,7 @@ private slots:
     }
 
     void silentServerFailsWithinTheTimeLimit() {
-        SetLinkTimeouts(2000, 300);
+        UseServer(300);
         server.SetMisbehaviour(TMisbehaviour::Silent);
         QElapsedTimer t;
         t.start();
@@ -431,11 +503,30 @@ private slots:
         QTRY_COMPARE(server.OpenConnectionCount(), 0);
     }
 
+    void connectWithoutAnAnswerEndsAtTheTimeLimit() {
+        TFullListener listener;
+        QVERIFY(listener.Full());
+        SetLinkSettings({"127.0.0.1", listener.Port(), 300, 2000});
+        const int fdsBefore = OpenDescriptors();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^sorvik: connect")));
+        QElapsedTimer t;
+        t.start();
+        errno = kStaleErrno;
+        QCOMPARE(tcp_connect("127.0.0.1", listener.Port()), -1);
+        QCOMPARE(errno, ETIMEDOUT);
+        const qint64 ms = t.elapsed();
+        QVERIFY2(ms >= 250 && ms < 2000, qPrintable(QString::number(ms)));
+        QCOMPARE(OpenDescriptors(), fdsBefore);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^sorvik: connect")));
+        QCOMPARE(Exchange(QStringLiteral("0103"), 12, 0), TExchangeResult::ConnectFailed);
+        QCOMPARE(nSocket, -1);
+    }
+
     // The time limit is for the whole reply, not for each piece of it: every piece comes well
     // within the limit, the twelfth only after it.
     void replyTricklingInPastTheTimeLimitFails() {
         static_assert(11 * TStandInServer::kReplyPieceGapMs > 100, "the twelfth byte comes late");
-        SetLinkTimeouts(2000, 100);
+        UseServer(100);
         server.SetMisbehaviour(TMisbehaviour::ByteByByteReply);
         QElapsedTimer t;
         t.start();
@@ -447,25 +538,28 @@ private slots:
 
     void sendingToAPeerThatClosedFailsWithoutEndingTheProgram() {
         server.SetMisbehaviour(TMisbehaviour::CloseBeforeReply);
-        const TOwnSocket sock{tcp_connect("127.0.0.1", server.Port())};
+        const TOwnSocket sock = Connect();
         QVERIFY(sock.fd > 0);
         TRequestFrame frame{};
         QCOMPARE(tcp_send(sock.fd, frame.data(), 3), 0);
         QCOMPARE(tcp_recv(sock.fd), -1);  // closed without a reply
         // The peer is gone: a send meets a reset connection, which must come back as a
         // failure rather than a signal that ends the process.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^sorvik: send")));
         int result = 0;
+        errno = kStaleErrno;
         for (int i = 0; i < 10 && result == 0; ++i) result = tcp_send(sock.fd, frame.data(), 3);
         QCOMPARE(result, -1);
+        QVERIFY2(errno == EPIPE || errno == ECONNRESET, std::strerror(errno));
     }
 
     void defaultTimeLimitsAreFiveSeconds() {
-        ResetLinkTimeouts();
-        QCOMPARE(ConnectTimeoutMs(), 5000);
-        QCOMPARE(RecvTimeoutMs(), 5000);
-        ResetCommServerEndpoint();
-        QCOMPARE(CommServerHost(), std::string(VDS_COMM_SERVER_ADDR));
-        QCOMPARE(CommServerPort(), 3500);
+        SetLinkSettings({});
+        const TLinkSettings settings = LinkSettings();
+        QCOMPARE(settings.connectTimeoutMs, 5000);
+        QCOMPARE(settings.recvTimeoutMs, 5000);
+        QCOMPARE(settings.host, std::string(VDS_COMM_SERVER_ADDR));
+        QCOMPARE(settings.port, 3500);
     }
 
     void hostNamesAreLookedUpWhenNotADottedQuad() {
@@ -478,7 +572,29 @@ private slots:
         const TOwnSocket sock{tcp_connect("localhost", server.Port())};
         QVERIFY(sock.fd > 0);
         QTest::ignoreMessage(QtWarningMsg, "sorvik: can not assigned IP address");
+        errno = kStaleErrno;
         QCOMPARE(tcp_connect("no-such-host.invalid", server.Port()), -1);
+        QCOMPARE(errno, EHOSTUNREACH);
+        QTest::ignoreMessage(QtWarningMsg, "sorvik: can not assigned IP address");
+        QCOMPARE(tcp_connect(nullptr, server.Port()), -1);
+        QCOMPARE(errno, EINVAL);
+    }
+
+    // The programs read the settings on the main thread; a test may set them from any.
+    void settingsSetFromAnotherThreadAreReadWhole() {
+        std::atomic<bool> done{false};
+        std::thread setter([&done] {
+            for (int i = 0; i < 2000; ++i)
+                SetLinkSettings({i % 2 ? "localhost" : "127.0.0.1", i % 2 ? 1 : 2, 10, 10});
+            done = true;
+        });
+        int torn = 0;
+        while (!done) {
+            const TLinkSettings s = LinkSettings();
+            if ((s.host == "localhost") != (s.port == 1)) ++torn;
+        }
+        setter.join();
+        QCOMPARE(torn, 0);
     }
 
     // --- the exchange's own connection
@@ -504,7 +620,7 @@ private slots:
         QFETCH(TMisbehaviour, misbehaviour);
         QFETCH(TExchangeResult, result);
         QFETCH(bool, serverCloses);
-        SetLinkTimeouts(2000, 200);
+        UseServer(200);
         server.SetDefaultStatus(status);
         server.SetMisbehaviour(misbehaviour);
         const int closedBefore = server.ClosedByClientCount();
@@ -525,9 +641,13 @@ private slots:
         QCOMPARE(::pipe(pipeFds), 0);
         const int savedStdin = ::dup(0);  // -1 when the test runs with stdin closed
         QCOMPARE(::dup2(pipeFds[0], 0), 0);
+        errno = kStaleErrno;
         QCOMPARE(tcp_close(0), -1);
+        const int zeroReason = errno;
         const bool zeroStillOpen = DescriptorOpen(0);
+        errno = kStaleErrno;
         QCOMPARE(tcp_close(-1), -1);
+        const int negativeReason = errno;
         if (savedStdin >= 0) {
             ::dup2(savedStdin, 0);
             ::close(savedStdin);
@@ -537,6 +657,8 @@ private slots:
         ::close(pipeFds[0]);
         ::close(pipeFds[1]);
         QVERIFY(zeroStillOpen);
+        QCOMPARE(zeroReason, EBADF);
+        QCOMPARE(negativeReason, EBADF);
     }
 
     void windowCloseAfterAnExchangeClosesNothingElse() {

@@ -11,9 +11,13 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <atomic>
+#include <memory>
+#include <thread>
 
+#include "ChildProcessSkip.h"
 #include "StandInServer.h"
 #include "TestSupport.h"
+#include "WireBytes.h"
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 
@@ -53,31 +57,31 @@ public:
         }
     }
     // Everything until the server closes or nothing comes for timeoutMs.
-    QByteArray ReadAll(int timeoutMs, bool* closed) {
-        QByteArray got;
-        *closed = false;
-        for (;;) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, timeoutMs) <= 0) return got;
-            char buffer[64];
-            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
-            if (n <= 0) {
-                *closed = true;
-                return got;
-            }
-            got.append(buffer, static_cast<int>(n));
-        }
-    }
+    QByteArray ReadAll(int timeoutMs, bool* closed) { return ReadPieces(timeoutMs, closed).join(); }
 
 private:
     int m_fd = -1;
     bool m_connected = false;
 };
 
-QByteArray Field(const char* digits) {
-    QByteArray f(digits);
-    f.append(QByteArray(12 - f.size(), '\0'));
-    return f;
+// A whole request of controller 0103.
+QByteArray Request(int opcode) {
+    return LengthField("3") + Bytes({1, 3, opcode});
+}
+
+// Starts vds-commsim on a free port: its first line, which names the port, or empty when it
+// said nothing within 5 s.
+QString StartProgram(QProcess& sim, const QStringList& arguments) {
+    sim.start(QStringLiteral(VDS_COMMSIM), QStringList{"--port", "0"} + arguments);
+    if (!sim.waitForStarted() || !QTest::qWaitFor([&sim] { return sim.canReadLine(); }, 5000))
+        return {};
+    return QString::fromUtf8(sim.readLine());
+}
+
+int PortOf(const QString& firstLine) {
+    const auto m =
+        QRegularExpression(QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)")).match(firstLine);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 }  // namespace
@@ -85,17 +89,23 @@ QByteArray Field(const char* digits) {
 class tst_StandInServer : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TStandInServer> server;
+
 private slots:
+    void init() {
+        server = std::make_unique<TStandInServer>();
+        QVERIFY2(server->Start(), server->Error().c_str());
+    }
+    void cleanup() { server.reset(); }
+
     void requestInPiecesIsPutTogether() {
-        TStandInServer server;
-        QVERIFY(server.Start());
         std::atomic<int> seen{0};
-        server.OnFrame = [&](const TReceivedFrame& r, bool accepted) {
+        server->SetOnFrame([&](const TReceivedFrame& r, bool accepted) {
             if (r.Opcode() == 14 && accepted) ++seen;
-        };
-        TRawClient client(server.Port());
+        });
+        TRawClient client(server->Port());
         QVERIFY(client.Connected());
-        const QByteArray field = Field("5");
+        const QByteArray field = LengthField("5");
         QVERIFY(client.Send(field.left(1)));
         QVERIFY(client.Send(field.mid(1)));
         QVERIFY(client.Send(QByteArray("\x01\x03", 2)));
@@ -103,49 +113,67 @@ private slots:
         QVERIFY(client.Send(QByteArray("\x3c", 1)));
         bool closed = false;
         QCOMPARE(client.ReadAll(300, &closed), TStandInServer::kAccepted);
-        QVERIFY(server.WaitForFrames(1, 1000));
-        QCOMPARE(server.Frames().at(0).frame, QByteArray("\x01\x03\x0e\x03\x3c", 5));
-        QCOMPARE(server.Frames().at(0).lengthField, field);
+        QVERIFY(server->WaitForFrames(1, 1000));
+        QCOMPARE(server->Frames().at(0).frame, QByteArray("\x01\x03\x0e\x03\x3c", 5));
+        QCOMPARE(server->Frames().at(0).lengthField, field);
         QCOMPARE(seen.load(), 1);
     }
 
     void malformedLengthFieldIsDropped_data() {
         QTest::addColumn<QByteArray>("field");
-        QTest::newRow("no digits") << Field("");
-        QTest::newRow("letters") << Field("1a");
-        QTest::newRow("more than any request") << Field("99999");
+        QTest::newRow("no digits") << LengthField("");
+        QTest::newRow("letters") << LengthField("1a");
+        QTest::newRow("more than any request") << LengthField("99999");
     }
     void malformedLengthFieldIsDropped() {
         QFETCH(QByteArray, field);
-        TStandInServer server;
-        QVERIFY(server.Start());
-        TRawClient client(server.Port());
+        TRawClient client(server->Port());
         QVERIFY(client.Send(field));
         bool closed = false;
         QCOMPARE(client.ReadAll(2000, &closed), QByteArray());
         QVERIFY(closed);
-        QVERIFY(server.Frames().empty());
+        QVERIFY(server->Frames().empty());
     }
 
     void statusesArePaddedAndPerOpcode() {
-        TStandInServer server;
-        QVERIFY(server.Start());
-        server.SetStatus(12, "1");
-        server.SetDefaultStatus("E");
-        QCOMPARE(server.StatusFor(12), QByteArray("1", 1) + QByteArray(11, '\0'));
-        QCOMPARE(server.StatusFor(13), QByteArray("E", 1) + QByteArray(11, '\0'));
+        server->SetStatus(12, "1");
+        server->SetDefaultStatus("E");
+        QCOMPARE(server->StatusFor(12), QByteArray("1", 1) + QByteArray(11, '\0'));
+        QCOMPARE(server->StatusFor(13), QByteArray("E", 1) + QByteArray(11, '\0'));
         std::atomic<int> refused{0}, accepted{0};
-        server.OnFrame = [&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); };
+        server->SetOnFrame([&](const TReceivedFrame&, bool ok) { ++(ok ? accepted : refused); });
         for (int opcode : {12, 13}) {
-            TRawClient client(server.Port());
-            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            TRawClient client(server->Port());
+            QVERIFY(client.Send(Request(opcode)));
             bool closed = false;
-            QCOMPARE(client.ReadAll(300, &closed), server.StatusFor(opcode));
+            QCOMPARE(client.ReadAll(300, &closed), server->StatusFor(opcode));
         }
         QCOMPARE(refused.load(), 1);   // "1": refused
         QCOMPARE(accepted.load(), 1);  // "E": a letter first counts as accepted
-        server.ClearStatuses();
-        QCOMPARE(server.StatusFor(12), TStandInServer::kAccepted);
+        server->ClearStatuses();
+        QCOMPARE(server->StatusFor(12), TStandInServer::kAccepted);
+    }
+
+    // What the old handler uses may go once SetOnFrame returns, also while a request is in it.
+    void replacedHandlerHasEndedWhenSetOnFrameReturns() {
+        std::atomic<bool> oldEntered{false}, oldEnded{false};
+        std::atomic<int> oldCalls{0}, newCalls{0};
+        server->SetOnFrame([&](const TReceivedFrame&, bool) {
+            ++oldCalls;
+            oldEntered = true;
+            // Slow, as a database write may be.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            oldEnded = true;
+        });
+        TRawClient first(server->Port());
+        QVERIFY(first.Send(Request(12)));
+        QVERIFY(QTest::qWaitFor([&] { return oldEntered.load(); }, 2000));
+        server->SetOnFrame([&](const TReceivedFrame&, bool) { ++newCalls; });
+        QVERIFY(oldEnded.load());
+        TRawClient second(server->Port());
+        QVERIFY(second.Send(Request(13)));
+        QTRY_COMPARE_WITH_TIMEOUT(newCalls.load(), 1, 2000);
+        QCOMPARE(oldCalls.load(), 1);
     }
 
     void replyInPieces_data() {
@@ -165,11 +193,9 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(int, pieces);
         QFETCH(bool, closes);
-        TStandInServer server;
-        QVERIFY(server.Start());
-        server.SetMisbehaviour(misbehaviour);
-        TRawClient client(server.Port());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        server->SetMisbehaviour(misbehaviour);
+        TRawClient client(server->Port());
+        QVERIFY(client.Send(Request(12)));
         bool closed = false;
         const QList<QByteArray> got = client.ReadPieces(500, &closed);
         QCOMPARE(got.join(), reply);
@@ -178,51 +204,41 @@ private slots:
     }
 
     void refuseClosesThePortAndLeavingItOpensTheSamePort() {
-        TStandInServer server;
-        QVERIFY(server.Start());
-        const int port = server.Port();
-        server.SetMisbehaviour(TMisbehaviour::Refuse);
+        const int port = server->Port();
+        server->SetMisbehaviour(TMisbehaviour::Refuse);
         QVERIFY(!TRawClient(port).Connected());
-        server.SetMisbehaviour(TMisbehaviour::None);
-        QCOMPARE(server.Port(), port);
+        server->SetMisbehaviour(TMisbehaviour::None);
+        QCOMPARE(server->Port(), port);
         TRawClient client(port);
         QVERIFY(client.Connected());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
+        QVERIFY(client.Send(Request(12)));
         bool closed = false;
         QCOMPARE(client.ReadAll(300, &closed), TStandInServer::kAccepted);
     }
 
     void stopEndsHeldConnections() {
-        TStandInServer server;
-        QVERIFY(server.Start());
-        server.SetMisbehaviour(TMisbehaviour::Silent);
-        TRawClient client(server.Port());
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x0c", 3)));
-        QVERIFY(server.WaitForFrames(1, 1000));
-        QCOMPARE(server.OpenConnectionCount(), 1);
-        server.Stop();
-        QVERIFY(!server.Running());
+        server->SetMisbehaviour(TMisbehaviour::Silent);
+        TRawClient client(server->Port());
+        QVERIFY(client.Send(Request(12)));
+        QVERIFY(server->WaitForFrames(1, 1000));
+        QCOMPARE(server->OpenConnectionCount(), 1);
+        server->Stop();
+        QVERIFY(!server->Running());
         bool closed = false;
         QCOMPARE(client.ReadAll(2000, &closed), QByteArray());
         QVERIFY(closed);
     }
 
     void programLogsRequestsAndEndsOnTerminate() {
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         QProcess sim;
-        sim.start(QStringLiteral(VDS_COMMSIM),
-                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--status"),
-                   QStringLiteral("12=100000000000")});
-        QVERIFY(sim.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-        const QString first = QString::fromUtf8(sim.readLine());
-        const auto m =
-            QRegularExpression(QStringLiteral("^listening on 127\\.0\\.0\\.1:(\\d+)")).match(first);
-        QVERIFY2(m.hasMatch(), qPrintable(first));
-        const int port = m.captured(1).toInt();
+        const QString first = StartProgram(sim, {"--status", "12=100000000000"});
+        const int port = PortOf(first);
+        QVERIFY2(port > 0, qPrintable(first));
         for (int opcode : {12, 13}) {
             TRawClient client(port);
             QVERIFY(client.Connected());
-            QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03", 2) + char(opcode)));
+            QVERIFY(client.Send(Request(opcode)));
             bool closed = false;
             QCOMPARE(client.ReadAll(500, &closed).left(1), QByteArray(opcode == 12 ? "1" : "0"));
         }
@@ -237,18 +253,15 @@ private slots:
     }
 
     void programStartsInDemoModeOnADatabase() {
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         TTempDatabase db;
         QProcess sim;
-        sim.start(QStringLiteral(VDS_COMMSIM),
-                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), db.Path(),
-                   QStringLiteral("--demo")});
-        QVERIFY(sim.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-        const QString first = QString::fromUtf8(sim.readLine());
+        const QString first = StartProgram(sim, {"--db", db.Path(), "--demo"});
         QVERIFY2(first.endsWith(QStringLiteral(" (demo)\n")), qPrintable(first));
-        const int port = first.section(QLatin1Char(':'), 1).section(QLatin1Char(' '), 0, 0).toInt();
+        const int port = PortOf(first);
+        QVERIFY2(port > 0, qPrintable(first));
         TRawClient client(port);
-        QVERIFY(client.Send(Field("3") + QByteArray("\x01\x03\x15", 3)));
+        QVERIFY(client.Send(Request(21)));
         bool closed = false;
         QCOMPARE(client.ReadAll(500, &closed), TStandInServer::kAccepted);
         sim.terminate();
@@ -268,6 +281,7 @@ private slots:
     }
     void programRejectsBadOptions() {
         QFETCH(QStringList, args);
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         QProcess sim;
         sim.start(QStringLiteral(VDS_COMMSIM), args);
         QVERIFY(sim.waitForFinished(5000));

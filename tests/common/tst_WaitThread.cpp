@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "ChildProcessSkip.h"
 #include "Convert.h"
 #include "TestSupport.h"
 #include "WaitThread.h"
@@ -344,6 +345,7 @@ private slots:
     }
 
     void applicationEndWithThreadsWaitingDoesNotHang() {
+        VDS_SKIP_WITHOUT_CHILD_PROCESSES();
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--exit-probe"), QStringLiteral("-platform"),

@@ -48,12 +48,10 @@ class TCommandFixture : public TProgramFixture {
 public:
     explicit TCommandFixture(const QString& fixtureSql) : TProgramFixture(fixtureSql) {
         if (!server.Start()) qFatal("stand-in server: %s", server.Error().c_str());
-        SetCommServerEndpoint("127.0.0.1", server.Port());
-        SetLinkTimeouts(2000, 2000);
+        SetLinkSettings({"127.0.0.1", server.Port(), 2000, 2000});
     }
     ~TCommandFixture() {
-        ResetCommServerEndpoint();
-        ResetLinkTimeouts();
+        SetLinkSettings({});
     }
 
     static PVirtualNode Leaf(TControllerTree& tree, const QString& atcId) {

@@ -246,7 +246,7 @@ private slots:
     // A silent server holds the exchange for its whole time limit: the windows are painted under
     // a busy cursor, and a click or keys given meanwhile act neither then nor afterwards.
     void silentServerKeepsTheWindowPaintedAndDropsInput() {
-        SetLinkTimeouts(2000, 400);
+        SetLinkSettings({"127.0.0.1", fx->server.Port(), 2000, 400});
         fx->server.SetMisbehaviour(TMisbehaviour::Silent);
         TMessageRecorder boxes;
         TSleepRecorder waits;
@@ -296,7 +296,7 @@ private slots:
         QCOMPARE(int(fx->server.Frames().size()), 1);  // no H/W INIT
         form->removeEventFilter(&counter);
         Close(form);
-        SetLinkTimeouts(2000, 2000);
+        SetLinkSettings({"127.0.0.1", fx->server.Port(), 2000, 2000});
     }
 };
 

@@ -56,7 +56,7 @@ private slots:
         fx->server.ClearStatuses();
         fx->server.SetDefaultStatus(TStandInServer::kAccepted);
         fx->server.SetMisbehaviour(TMisbehaviour::None);
-        fx->server.OnFrame = nullptr;
+        fx->server.SetOnFrame(nullptr);
     }
 
     void uploadOfIndex12() {
@@ -260,11 +260,11 @@ private slots:
         Set(w, "edTraVolUpLimit", "typed");  // another group's unsent edit survives
         // The controller's answer arrives in the database while the window waits.
         const TTempDatabase& db = fx->db;
-        fx->server.OnFrame = [&db](const TReceivedFrame&, bool) {
+        fx->server.SetOnFrame([&db](const TReceivedFrame&, bool) {
             db.Exec(
                 "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) "
                 "VALUES ('0312', 3, '2026-12-09 00:00:00', '60');");
-        };
+        });
         TMessageRecorder boxes;
         QString duringBox;
         boxes.whileOpen = [&](const QString&) { duringBox = w.findChild<QLineEdit*>("edTraCollTerm")->text(); };
