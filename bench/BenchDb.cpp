@@ -129,8 +129,10 @@ void Fill(sqlite3* db, int n) {
             else
                 link.Row(linkId, Id("X", a, 3), QString::number(a * 10), dir, QString::number(l));
             const int lanes = vds ? 2 + (i + l) % 3 : 1;
-            for (int lane = 1; lane <= lanes; ++lane)
-                ovd.Row(++ovdId, atcId, linkId, lane, ovdId % 17 == 0 ? "N" : "Y");
+            for (int lane = 1; lane <= lanes; ++lane) {
+                ++ovdId;
+                ovd.Row(ovdId, atcId, linkId, lane, ovdId % 17 == 0 ? "N" : "Y");
+            }
             if (vds)
                 traffic.Row(atcId, dir, Stamp(i + l), 20 + (i * 7 + l) % 90,
                             40 + (i * 37 + l * 11) % 6000 / 100.0, (i * 13 + l) % 400 / 8.0,
