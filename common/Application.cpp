@@ -110,7 +110,9 @@ int TApplication::Run() {
     return exec();
 }
 
-TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+TApplication* Application() {
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
 
 namespace {
 void Report(const QString& message) {

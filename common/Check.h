@@ -11,7 +11,7 @@ public:
     TCheckError(const char* condition, const char* file, int line);
 };
 
-#define VDS_CHECK(cond)                                    \
-    do {                                                   \
+#define VDS_CHECK(cond)                                            \
+    do {                                                           \
         if (!(cond)) throw TCheckError(#cond, __FILE__, __LINE__); \
     } while (0)

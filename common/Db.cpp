@@ -171,8 +171,7 @@ void TSQLConnection::Open() {
 
 void TSQLConnection::DropIfFileReplaced() {
     if (!m_connected || m_filePath.isEmpty()) return;
-    if (FileIdentity(m_filePath) != std::optional<QPair<quint64, quint64>>(m_fileId))
-        CloseDb();
+    if (FileIdentity(m_filePath) != std::optional<QPair<quint64, quint64>>(m_fileId)) CloseDb();
 }
 
 void TSQLConnection::CloseDb() {

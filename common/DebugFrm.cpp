@@ -13,8 +13,12 @@ QPointer<TfrmDebug>& Global() {
 }
 }  // namespace
 
-TfrmDebug* frmDebug() { return Global().data(); }
-void SetFrmDebug(TfrmDebug* window) { Global() = window; }
+TfrmDebug* frmDebug() {
+    return Global().data();
+}
+void SetFrmDebug(TfrmDebug* window) {
+    Global() = window;
+}
 
 TfrmDebug::TfrmDebug(QWidget* owner) : QWidget(owner, Qt::Window), ui(new Ui::TfrmDebug) {
     ui->setupUi(this);
@@ -61,4 +65,6 @@ QPlainTextEdit* TfrmDebug::Memo1() const {
     return ui->Memo1;
 }
 
-void TfrmDebug::btnCloseClick() { close(); }
+void TfrmDebug::btnCloseClick() {
+    close();
+}

@@ -1,4 +1,3 @@
-#include "Application.h"
 #include "Grid.h"
 
 #include <QEvent>
@@ -6,6 +5,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <optional>
+
+#include "Application.h"
 
 namespace {
 // Widths of texts already measured; a refresh mostly writes texts it wrote before.
@@ -40,7 +41,9 @@ TfpSpread::TfpSpread(QWidget* parent) : QTableWidget(parent) {
     setAlternatingRowColors(true);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-            Guarded([this](int column, int oldSize, int newSize) { SectionResized(column, oldSize, newSize); }));
+            Guarded([this](int column, int oldSize, int newSize) {
+                SectionResized(column, oldSize, newSize);
+            }));
 }
 
 void TfpSpread::SetHeaders(const QStringList& headers) {
@@ -236,6 +239,10 @@ int TfpSpread::ActiveRow() const {
     return r < 0 ? 1 : r + 1;
 }
 
-TReDrawOff::TReDrawOff(TfpSpread* grid) : m_grid(grid) { m_grid->SetReDraw(false); }
+TReDrawOff::TReDrawOff(TfpSpread* grid) : m_grid(grid) {
+    m_grid->SetReDraw(false);
+}
 
-TReDrawOff::~TReDrawOff() { m_grid->SetReDraw(true); }
+TReDrawOff::~TReDrawOff() {
+    m_grid->SetReDraw(true);
+}

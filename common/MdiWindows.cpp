@@ -119,11 +119,10 @@ QMdiSubWindow* AddMdiChild(QMdiArea* area, QWidget* window) {
     sub->setAttribute(Qt::WA_DeleteOnClose);
     SetDesignedSize(sub, design);
     // A window closed by itself (not through its frame) takes the empty frame along.
-    QObject::connect(
-        window, &QObject::destroyed, sub, Guarded([sub] {
-            if (sub->isVisible()) sub->close();
-        }),
-        Qt::QueuedConnection);
+    QObject::connect(window, &QObject::destroyed, sub, Guarded([sub] {
+                         if (sub->isVisible()) sub->close();
+                     }),
+                     Qt::QueuedConnection);
     return sub;
 }
 
@@ -162,8 +161,10 @@ void ArrangeIcons(QMdiArea* area) {
 
 void SetUpWindowMenu(QMenu* menu, QMdiArea* area, const TWindowActions& actions) {
     const std::pair<QAction*, void (*)(QMdiArea*)> commands[] = {
-        {actions.cascade, &CascadeWindows},     {actions.tileHorizontal, &TileHorizontally},
-        {actions.tileVertical, &TileVertically}, {actions.minimizeAll, &MinimizeAll},
+        {actions.cascade, &CascadeWindows},
+        {actions.tileHorizontal, &TileHorizontally},
+        {actions.tileVertical, &TileVertically},
+        {actions.minimizeAll, &MinimizeAll},
         {actions.arrangeAll, &ArrangeIcons}};
     QList<QAction*> fixedActions;
     for (const auto& [action, arrange] : commands) {
@@ -175,25 +176,26 @@ void SetUpWindowMenu(QMenu* menu, QMdiArea* area, const TWindowActions& actions)
     actions.cascade->setIcon(WindowActionIcon(TWindowIcon::Cascade));
     actions.tileHorizontal->setIcon(WindowActionIcon(TWindowIcon::TileHorizontal));
     actions.tileVertical->setIcon(WindowActionIcon(TWindowIcon::TileVertical));
-    QObject::connect(menu, &QMenu::aboutToShow, menu, Guarded([menu, area, fixedActions] {
-        menu->clear();
-        menu->addActions(fixedActions);
-        const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
-        if (!windows.isEmpty()) menu->addSeparator();
-        int number = 0;
-        for (QMdiSubWindow* w : windows) {
-            ++number;
-            const QString title = w->widget() ? w->widget()->windowTitle() : w->windowTitle();
-            QAction* a = menu->addAction(
-                number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
-            a->setCheckable(true);
-            a->setChecked(w == area->activeSubWindow());
-            QObject::connect(a, &QAction::triggered, area, Guarded([area, w] {
-                                 if (w->isMinimized()) w->showNormal();
-                                 area->setActiveSubWindow(w);
-                             }));
-        }
-    }));
+    QObject::connect(
+        menu, &QMenu::aboutToShow, menu, Guarded([menu, area, fixedActions] {
+            menu->clear();
+            menu->addActions(fixedActions);
+            const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
+            if (!windows.isEmpty()) menu->addSeparator();
+            int number = 0;
+            for (QMdiSubWindow* w : windows) {
+                ++number;
+                const QString title = w->widget() ? w->widget()->windowTitle() : w->windowTitle();
+                QAction* a = menu->addAction(
+                    number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(title) : title);
+                a->setCheckable(true);
+                a->setChecked(w == area->activeSubWindow());
+                QObject::connect(a, &QAction::triggered, area, Guarded([area, w] {
+                                     if (w->isMinimized()) w->showNormal();
+                                     area->setActiveSubWindow(w);
+                                 }));
+            }
+        }));
 }
 
 QIcon WindowActionIcon(TWindowIcon kind) {

@@ -151,8 +151,8 @@ bool ParseStoredStamp(const char* p, TStamp* s) {
 // The general route, for every other text: what Qt reads in these forms.
 bool ParseOtherStamp(const char* p, TStamp* s) {
     const QString t = QString::fromUtf8(p).trimmed();
-    for (const char* fmt : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
-                            "yyyy-MM-dd"}) {
+    for (const char* fmt :
+         {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
         const QDateTime dt = QDateTime::fromString(t, QString::fromLatin1(fmt));
         if (dt.isValid()) {
             *s = {dt.date().year(), dt.date().month(),  dt.date().day(),

@@ -2,8 +2,8 @@
 
 #include <QTimer>
 
-#include "Convert.h"
 #include "Application.h"
+#include "Convert.h"
 #include "UiHooks.h"
 
 bool TSkippedRows::Skip(const TRow& row) {

@@ -1,17 +1,18 @@
 #include "UiHooks.h"
 
+#include <poll.h>
+
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QMessageBox>
-#include <QThread>
 #include <QSocketNotifier>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <memory>
-#include <poll.h>
 #include <utility>
 
 namespace {

@@ -101,7 +101,8 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent) : QTreeWidget(parent) {
             Guarded([this](QTreeWidgetItem* item, int column) { ItemChanged(item, column); }));
 }
 
-PVirtualNode TVirtualStringTree::AddChild(PVirtualNode parent, std::unique_ptr<TNodeRecord> record) {
+PVirtualNode TVirtualStringTree::AddChild(PVirtualNode parent,
+                                          std::unique_ptr<TNodeRecord> record) {
     TProgrammatic guard(m_programmatic);
     auto* node = new TVirtualNode(std::move(record));
     node->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -278,7 +279,9 @@ void TVirtualStringTree::Clear() {
     clear();
 }
 
-void TVirtualStringTree::Repaint() { viewport()->update(); }
+void TVirtualStringTree::Repaint() {
+    viewport()->update();
+}
 
 QRect TVirtualStringTree::CheckBoxRect(PVirtualNode node) const {
     if (!node) return {};

@@ -43,8 +43,10 @@ TfrmDevSearch::TfrmDevSearch(QWidget* owner) : TTopLevelForm(owner), ui(new Ui::
     move(kLeft, kTop);
     SetUpGrid(ui->fpDevSearch, {4.25, 5.75, 20.25, 5.25, 3.75, 5.62, 4.25}, 3);
     ConnectHandlers(this, &QAbstractButton::clicked,
-                    {{ui->btnAxis, &TfrmDevSearch::btnAxisClick}, {ui->btnResrGrp, &TfrmDevSearch::btnResrGrpClick},
-                     {ui->btnResr, &TfrmDevSearch::btnResrClick}, {ui->btnSearch, &TfrmDevSearch::btnSearchClick}});
+                    {{ui->btnAxis, &TfrmDevSearch::btnAxisClick},
+                     {ui->btnResrGrp, &TfrmDevSearch::btnResrGrpClick},
+                     {ui->btnResr, &TfrmDevSearch::btnResrClick},
+                     {ui->btnSearch, &TfrmDevSearch::btnSearchClick}});
 }
 
 TfrmDevSearch::~TfrmDevSearch() = default;

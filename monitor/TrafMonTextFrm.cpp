@@ -82,9 +82,11 @@ void TfrmTrafMonText::ConnectHandlers() {
                 if (on) rdoNewSglClick();
             }));
     ::ConnectHandlers(this, &QAbstractButton::clicked,
-                    {{ui->btnClose, &TfrmTrafMonText::btnCloseClick}, {ui->btnStart, &TfrmTrafMonText::btnStartClick},
-                     {ui->btnStop, &TfrmTrafMonText::btnStopClick}, {ui->btnDevSts, &TfrmTrafMonText::btnDevStsClick},
-                     {ui->btnDevSrch, &TfrmTrafMonText::btnDevSrchClick}});
+                      {{ui->btnClose, &TfrmTrafMonText::btnCloseClick},
+                       {ui->btnStart, &TfrmTrafMonText::btnStartClick},
+                       {ui->btnStop, &TfrmTrafMonText::btnStopClick},
+                       {ui->btnDevSts, &TfrmTrafMonText::btnDevStsClick},
+                       {ui->btnDevSrch, &TfrmTrafMonText::btnDevSrchClick}});
     connect(tmrQuery, &QTimer::timeout, this, Guarded([this] { tmrQueryTimer(); }));
 }
 

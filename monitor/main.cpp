@@ -57,9 +57,12 @@ void TMainForm::ConnectActions() {
     // Keyboard commands that no menu carries still need a home to be heard.
     addActions({ui->FileNew1, ui->FileOpen1, ui->EditCut1, ui->EditCopy1, ui->EditPaste1});
     ConnectHandlers(this, &QAction::triggered,
-                    {{ui->FileNew1, &TMainForm::FileNew1Execute}, {ui->FileOpen1, &TMainForm::FileOpen1Execute},
-                     {ui->FileExit1, &TMainForm::FileExit1Execute}, {ui->EditCut1, &TMainForm::EditCut1Execute},
-                     {ui->EditCopy1, &TMainForm::EditCopy1Execute}, {ui->EditPaste1, &TMainForm::EditPaste1Execute},
+                    {{ui->FileNew1, &TMainForm::FileNew1Execute},
+                     {ui->FileOpen1, &TMainForm::FileOpen1Execute},
+                     {ui->FileExit1, &TMainForm::FileExit1Execute},
+                     {ui->EditCut1, &TMainForm::EditCut1Execute},
+                     {ui->EditCopy1, &TMainForm::EditCopy1Execute},
+                     {ui->EditPaste1, &TMainForm::EditPaste1Execute},
                      {ui->mnuTrafMonTxt, &TMainForm::mnuTrafMonTxtClick}});
     ui->File1->menuAction()->setStatusTip(ui->File1->statusTip());
     ui->Window1->menuAction()->setStatusTip(ui->Window1->statusTip());

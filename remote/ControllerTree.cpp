@@ -20,7 +20,8 @@ QString AxisControllersSql(const QString& equpType, const QString& axleId) {
            QStringLiteral("  SPOT_INFO S ") + QStringLiteral("WHERE L.AXLE_ID = '") +
            SqlQuoted(axleId) + QStringLiteral("' ") + QStringLiteral("AND L.LINK_ID=O.LINK_ID ") +
            QStringLiteral("AND O.ATC_ID=T.ATC_ID ") + QStringLiteral("AND T.EQUP_TYPE = '") +
-           SqlQuoted(equpType) + QStringLiteral("' ") + QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ");
+           SqlQuoted(equpType) + QStringLiteral("' ") +
+           QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ");
 }
 
 QString ResrListSql() {
@@ -35,8 +36,9 @@ QString ResrControllersSql(const QString& equpType, const QString& resrSpotId) {
            QStringLiteral("FROM RESR_SPOT_CONF_INFO C, ") + QStringLiteral("  SPOT_INFO S, ") +
            QStringLiteral("  ATC_INFO A ") + QStringLiteral("WHERE C.RESR_GRUP_NUM='0' ") +
            QStringLiteral("AND C.RESR_SPOT_ID='") + SqlQuoted(resrSpotId) + QStringLiteral("' ") +
-           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") + QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") +
-           QStringLiteral("AND A.EQUP_TYPE = '") + SqlQuoted(equpType) + QStringLiteral("' ");
+           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") +
+           QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") + QStringLiteral("AND A.EQUP_TYPE = '") +
+           SqlQuoted(equpType) + QStringLiteral("' ");
 }
 
 QString LoopDetCountSql(const QString& atcId) {
@@ -53,13 +55,15 @@ QString AxisAndCtlNoSql(const QString& atcId) {
            QStringLiteral("O.LINK_ID, ") + QStringLiteral("X.AXLE_ID ") +
            QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("\tOVD_INFO O, ") +
            QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("\tAXLE_INFO X ") +
-           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") + QStringLiteral("AND O.LINK_ID = R.LINK_ID ") +
+           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("AND O.LINK_ID = R.LINK_ID ") +
            QStringLiteral("AND R.AXLE_ID = X.AXLE_ID ") + QStringLiteral("AND A.ATC_ID = '") +
-           SqlQuoted(atcId) + QStringLiteral("'") + QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
+           SqlQuoted(atcId) + QStringLiteral("'") +
+           QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
 }
 
-std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode, int index,
-                                                    const TPayloadWriter& payload) {
+std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode,
+                                                    int index, const TPayloadWriter& payload) {
     if (!pCurSel) {
         ShowMessage(QStringLiteral("제어기를 선택하세요"));
         return std::nullopt;
@@ -141,11 +145,13 @@ void TControllerTree::LoadResrNodes() {
                    });
 }
 
-void TControllerTree::LoadGroupNodes(TSQLClientDataSet& ds, const QString& sql, PVirtualNode branch,
-                                     const QString& branchId, const TColumnField& id, const TColumnField& name,
-                                     const std::function<void(const QString&, PVirtualNode)>& loadControllers) {
+void TControllerTree::LoadGroupNodes(
+    TSQLClientDataSet& ds, const QString& sql, PVirtualNode branch, const QString& branchId,
+    const TColumnField& id, const TColumnField& name,
+    const std::function<void(const QString&, PVirtualNode)>& loadControllers) {
     RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {
-        const TSkippedRows::TRow values = {{id.first, Field(row, id.first)}, {name.first, Field(row, name.first)}};
+        const TSkippedRows::TRow values = {{id.first, Field(row, id.first)},
+                                           {name.first, Field(row, name.first)}};
         if (m_skipped.Skip(values)) return;
         auto r = std::make_unique<data>();
         r->strID = branchId;
@@ -168,7 +174,8 @@ void TControllerTree::LoadResrControllers(const QString& equpType, const QString
 }
 
 void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
-                                      PVirtualNode parentNode, const std::vector<TColumnField>& fields) {
+                                      PVirtualNode parentNode,
+                                      const std::vector<TColumnField>& fields) {
     auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
     debug->SetDebugText(sql);
     RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {
@@ -176,7 +183,8 @@ void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql,
         for (const auto& [name, member] : fields) values.push_back({name, Field(row, name)});
         if (m_skipped.Skip(values)) return;
         auto r = std::make_unique<data>(parent);
-        for (size_t i = 0; i < fields.size(); ++i) (*r).*(fields[i].second) = Trim(values[i].second);
+        for (size_t i = 0; i < fields.size(); ++i)
+            (*r).*(fields[i].second) = Trim(values[i].second);
         r->strName = r->strSPOT_NAME;
         PVirtualNode leaf = AddRecord(parentNode, std::move(r));
         m_tree->SetCheckType(leaf, ctCheckBox);
@@ -184,7 +192,9 @@ void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql,
     });
 }
 
-void TControllerTree::ExpandControllerTree() { m_tree->FullExpand(pRootNode); }
+void TControllerTree::ExpandControllerTree() {
+    m_tree->FullExpand(pRootNode);
+}
 
 QString TControllerTree::LeafTreeGetText(PVirtualNode node) const {
     const data* r = m_tree->GetNodeDataAs<data>(node);
@@ -192,7 +202,8 @@ QString TControllerTree::LeafTreeGetText(PVirtualNode node) const {
 }
 
 void TControllerTree::UncheckChildren(PVirtualNode node) {
-    for (PVirtualNode child = m_tree->GetFirstChild(node); child; child = m_tree->GetNextSibling(child)) {
+    for (PVirtualNode child = m_tree->GetFirstChild(node); child;
+         child = m_tree->GetNextSibling(child)) {
         m_tree->SetCheckState(child, csUncheckedNormal);
         UncheckChildren(child);
     }
@@ -241,15 +252,18 @@ QString TControllerTree::GetOvdCount(const QString& atcId, int ioflType) {
     return ReadCount(OvdCountSql(atcId, ioflType));
 }
 
-QString TControllerTree::GetLoopDetCount(const QString& atcId) { return ReadCount(LoopDetCountSql(atcId)); }
+QString TControllerTree::GetLoopDetCount(const QString& atcId) {
+    return ReadCount(LoopDetCountSql(atcId));
+}
 
 std::pair<QString, QString> TControllerTree::ReadAxisAndCtlNo(const QString& atcId) {
     std::pair<QString, QString> result;
     bool first = true;
-    RunQuery(dmOracle->dsQuery, AxisAndCtlNoSql(atcId), TLogOn::Kept, [&](const TSQLClientDataSet& row) {
-        if (first) result = {Field(row, "AXLE_NAME1"), Field(row, "ATC_NUM1")};
-        first = false;
-    });
+    RunQuery(dmOracle->dsQuery, AxisAndCtlNoSql(atcId), TLogOn::Kept,
+             [&](const TSQLClientDataSet& row) {
+                 if (first) result = {Field(row, "AXLE_NAME1"), Field(row, "ATC_NUM1")};
+                 first = false;
+             });
     return result;
 }
 

@@ -51,8 +51,8 @@ QString AxisAndCtlNoSql(const QString& atcId);
 // Runs one command exchange for the selected controller. Shows "제어기를 선택하세요" when there is
 // no selection and "서버연결 실패" when the server cannot be reached, and then returns nothing;
 // otherwise the server's answer, which the caller reports.
-std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode, int index,
-                                                    const TPayloadWriter& payload = {});
+std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode,
+                                                    int index, const TPayloadWriter& payload = {});
 
 class TControllerTree {
 public:
@@ -70,7 +70,8 @@ public:
     void LoadResrNodes();
     void ExpandControllerTree();
     void LoadAxisControllers(const QString& equpType, const QString& axleId, PVirtualNode axisNode);
-    void LoadResrControllers(const QString& equpType, const QString& resrSpotId, PVirtualNode groupNode);
+    void LoadResrControllers(const QString& equpType, const QString& resrSpotId,
+                             PVirtualNode groupNode);
 
     QString LeafTreeGetText(PVirtualNode node) const;
     void LeafTreeChecked(PVirtualNode node);

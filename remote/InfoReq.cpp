@@ -12,8 +12,8 @@
 namespace {
 constexpr int kAccuTrafOpcode = 5;
 constexpr int kArrivalWaitMs = 5000;
-const char* const kColumns[] = {"ROAD_NUM", "ATC_NUM", "SPOT_LOCA", "DETC_TIME", "ISPED",
-                                "ITRAF",    "IOCCURATE", "OSPED", "OTRAF",    "OOCCURATE"};
+const char* const kColumns[] = {"ROAD_NUM", "ATC_NUM",   "SPOT_LOCA", "DETC_TIME", "ISPED",
+                                "ITRAF",    "IOCCURATE", "OSPED",     "OTRAF",     "OOCCURATE"};
 }  // namespace
 
 QString AccuTrafSql(const QString& atcId) {
@@ -28,20 +28,25 @@ QString AccuTrafSql(const QString& atcId) {
            QStringLiteral("FROM ACCU_TRAF_INFO M, ") + QStringLiteral("\tOVD_INFO O, ") +
            QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("     \tATC_INFO A, ") +
            QStringLiteral("     \tSPOT_INFO S ") + QStringLiteral("WHERE M.ATC_ID = A.ATC_ID ") +
-           QStringLiteral("  AND A.SET_SPOT_ID = S.SPOT_ID ") + QStringLiteral("  AND M.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("  AND M.LANE_NUM = O.LANE_NUM ") + QStringLiteral("  AND O.LINK_ID = R.LINK_ID ") +
-           QStringLiteral("  AND M.USED_STAT = 0 ") + QStringLiteral("  AND M.ATC_ID = '") + SqlQuoted(atcId) +
-           QStringLiteral("'  ") + QStringLiteral("GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME ");
+           QStringLiteral("  AND A.SET_SPOT_ID = S.SPOT_ID ") +
+           QStringLiteral("  AND M.ATC_ID = O.ATC_ID ") +
+           QStringLiteral("  AND M.LANE_NUM = O.LANE_NUM ") +
+           QStringLiteral("  AND O.LINK_ID = R.LINK_ID ") +
+           QStringLiteral("  AND M.USED_STAT = 0 ") + QStringLiteral("  AND M.ATC_ID = '") +
+           SqlQuoted(atcId) + QStringLiteral("'  ") +
+           QStringLiteral("GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME ");
 }
 
 TfrmInfoReq::TfrmInfoReq(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmInfoReq) {
     ui->setupUi(this);
-    ui->fpSpread1->SetHeaders({QStringLiteral("도로번호"), QStringLiteral("제어기번호"), QStringLiteral("설치 위치"),
-                               QStringLiteral("검지 시각"), QStringLiteral("유입 속도"), QStringLiteral("유입 교통량"),
-                               QStringLiteral("유입 점유율"), QStringLiteral("유출속도"), QStringLiteral("유출 교통량"),
-                               QStringLiteral("유출 점유율")});
+    ui->fpSpread1->SetHeaders({QStringLiteral("도로번호"), QStringLiteral("제어기번호"),
+                               QStringLiteral("설치 위치"), QStringLiteral("검지 시각"),
+                               QStringLiteral("유입 속도"), QStringLiteral("유입 교통량"),
+                               QStringLiteral("유입 점유율"), QStringLiteral("유출속도"),
+                               QStringLiteral("유출 교통량"), QStringLiteral("유출 점유율")});
     ui->fpSpread1->SetMaxRows(500);
-    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+    SetUpCommandForm(ui->LeafTree,
+                     TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
                      ui->btnClose);
     connect(ui->btnInfoReq, &QPushButton::clicked, this, Guarded([this] { btnInfoReqClick(); }));
     FormCreate();
@@ -49,7 +54,9 @@ TfrmInfoReq::TfrmInfoReq(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmI
 
 TfrmInfoReq::~TfrmInfoReq() = default;
 
-TfpSpread* TfrmInfoReq::Grid() const { return ui->fpSpread1; }
+TfpSpread* TfrmInfoReq::Grid() const {
+    return ui->fpSpread1;
+}
 
 void TfrmInfoReq::btnInfoReqClick() {
     TCommandRun run(this, ui->btnInfoReq);
@@ -79,16 +86,17 @@ void TfrmInfoReq::FillAccuTrafGrid(const QString& atcId) {
     {
         TReDrawOff redraw(grid);
         int r = 1;
-        RunQuery(dmOracle->dsQuery, AccuTrafSql(atcId), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
-            int c = 1;
-            for (const char* column : kColumns) {
-                const QString value = ds.FieldByName(QString::fromLatin1(column)).AsString();
-                grid->SetRow(r);
-                grid->SetCol(c++);
-                grid->SetText(value);
-            }
-            ++r;
-        });
+        RunQuery(
+            dmOracle->dsQuery, AccuTrafSql(atcId), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
+                int c = 1;
+                for (const char* column : kColumns) {
+                    const QString value = ds.FieldByName(QString::fromLatin1(column)).AsString();
+                    grid->SetRow(r);
+                    grid->SetCol(c++);
+                    grid->SetText(value);
+                }
+                ++r;
+            });
     }
     grid->WidenColumnsToFit();
 }

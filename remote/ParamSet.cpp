@@ -19,16 +19,21 @@ QString ParamGroupSql(const QString& atcId, int paraIndex) {
     const QString id = SqlQuoted(atcId);
     const QString n = QString::asprintf("%d", paraIndex);
     return QStringLiteral(
-               "SELECT MAGM_TIME, PARA_INDX, PARA001_VALU, PARA002_VALU, PARA003_VALU, PARA004_VALU, "
-               "PARA005_VALU, PARA006_VALU, PARA012_VALU, PARA013_VALU, PARA014_VALU, PARA016_VALU, "
-               "PARA017_VALU, PARA020_VALU  FROM ATC_PARA_HIST_INFO WHERE MAGM_TIME = (     SELECT     "
+               "SELECT MAGM_TIME, PARA_INDX, PARA001_VALU, PARA002_VALU, PARA003_VALU, "
+               "PARA004_VALU, "
+               "PARA005_VALU, PARA006_VALU, PARA012_VALU, PARA013_VALU, PARA014_VALU, "
+               "PARA016_VALU, "
+               "PARA017_VALU, PARA020_VALU  FROM ATC_PARA_HIST_INFO WHERE MAGM_TIME = (     SELECT "
+               "    "
                "MAX(MAGM_TIME) TM     FROM ATC_PARA_HIST_INFO     WHERE ATC_ID = '") +
-           id + QStringLiteral("'     AND PARA_INDX = ") + n + QStringLiteral(" ) AND ATC_ID = '") + id +
-           QStringLiteral("' AND PARA_INDX = ") + n + QStringLiteral(" ");
+           id + QStringLiteral("'     AND PARA_INDX = ") + n + QStringLiteral(" ) AND ATC_ID = '") +
+           id + QStringLiteral("' AND PARA_INDX = ") + n + QStringLiteral(" ");
 }
 
 namespace {
-QString Name(const char* pattern, int k) { return QString::asprintf(pattern, k); }
+QString Name(const char* pattern, int k) {
+    return QString::asprintf(pattern, k);
+}
 
 // The stored length of each fixed-width parameter text.
 int ExpectedLength(int paraIndex) {
@@ -56,7 +61,9 @@ public:
     explicit EValueRefused(const QString& message) : std::runtime_error(message.toStdString()) {}
 };
 
-unsigned char LowByte(const QString& text) { return static_cast<unsigned char>(StrToInt(text) & 0xFF); }
+unsigned char LowByte(const QString& text) {
+    return static_cast<unsigned char>(StrToInt(text) & 0xFF);
+}
 
 bool Decodable(int paraIndex) {
     return (paraIndex >= 1 && paraIndex <= 6) || (paraIndex >= 12 && paraIndex <= 14);
@@ -76,15 +83,21 @@ TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::Tfr
     m_groups = {
         {1, ui->btnLoopUp, ui->btnLoopDn, false, QStringLiteral("루프검지기 설정")},
         {2, ui->btnSpdUp, ui->btnSpdDn, false, QStringLiteral("속도루프 설정")},
-        {3, ui->btnTraVolColTermUp, ui->btnTraVolColTermDn, true, QStringLiteral("교통량 수집 주기")},
-        {4, ui->btnCarRespTimeDefUp, ui->btnCarRespTimeDefDn, true, QStringLiteral("차량 감응시간 정의")},
+        {3, ui->btnTraVolColTermUp, ui->btnTraVolColTermDn, true,
+         QStringLiteral("교통량 수집 주기")},
+        {4, ui->btnCarRespTimeDefUp, ui->btnCarRespTimeDefDn, true,
+         QStringLiteral("차량 감응시간 정의")},
         {5, ui->btnSpdCatUp, ui->btnSpdCatDn, false, QStringLiteral("속도 카테고리 분류")},
         {6, ui->btnCarLenUp, ui->btnCarLenDn, true, QStringLiteral("차량길이 카테고리 분류")},
-        {12, ui->btnTraVolUpLimitUp, ui->btnTraVolUpLimitDn, true, QStringLiteral("교통량 상한치 설정")},
-        {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true, QStringLiteral("차량속도 상한치 설정")},
-        {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true, QStringLiteral("차량길이 상한치 설정")},
+        {12, ui->btnTraVolUpLimitUp, ui->btnTraVolUpLimitDn, true,
+         QStringLiteral("교통량 상한치 설정")},
+        {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true,
+         QStringLiteral("차량속도 상한치 설정")},
+        {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true,
+         QStringLiteral("차량길이 상한치 설정")},
     };
-    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+    SetUpCommandForm(ui->LeafTree,
+                     TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
                      ui->btnClose);
     Tree().OnSelected = [this](const ::data* pData) { LoadAllParamGroups(pData); };
     ConnectButtons();
@@ -92,43 +105,83 @@ TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::Tfr
 }
 
 void TfrmParamSet::ConnectButtons() {
-    ConnectHandlers(
-        this, &QAbstractButton::clicked,
-        {{ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick}, {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
-         {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick}, {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
-         {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick}, {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
-         {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick}, {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
-         {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
-         {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
-         {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
-         {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
-         {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
-         {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
-         {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
-         {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
-         {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
-         {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick}});
+    ConnectHandlers(this, &QAbstractButton::clicked,
+                    {{ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick},
+                     {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
+                     {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick},
+                     {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
+                     {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick},
+                     {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
+                     {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick},
+                     {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
+                     {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
+                     {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
+                     {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
+                     {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
+                     {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
+                     {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
+                     {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
+                     {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
+                     {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
+                     {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick}});
 }
 
-// Each button only starts its routine: it runs 200 ms later, and not at all once the window is gone.
-void TfrmParamSet::btnLoopUpClick() { StartCommand(ui->btnLoopUp, [this] { LoopUpWork(); }); }
-void TfrmParamSet::btnLoopDnClick() { StartCommand(ui->btnLoopDn, [this] { LoopDnWork(); }); }
-void TfrmParamSet::btnSpdUpClick() { StartCommand(ui->btnSpdUp, [this] { SpdUpWork(); }); }
-void TfrmParamSet::btnSpdDnClick() { StartCommand(ui->btnSpdDn, [this] { SpdDnWork(); }); }
-void TfrmParamSet::btnSpdCatUpClick() { StartCommand(ui->btnSpdCatUp, [this] { SpdCatUpWork(); }); }
-void TfrmParamSet::btnSpdCatDnClick() { StartCommand(ui->btnSpdCatDn, [this] { SpdCatDnWork(); }); }
-void TfrmParamSet::btnCarLenUpClick() { StartCommand(ui->btnCarLenUp, [this] { CarLenUpWork(); }); }
-void TfrmParamSet::btnCarLenDnClick() { StartCommand(ui->btnCarLenDn, [this] { CarLenDnWork(); }); }
-void TfrmParamSet::btnCarLenUpLimitUpClick() { StartCommand(ui->btnCarLenUpLimitUp, [this] { CarLenUpLimitUpWork(); }); }
-void TfrmParamSet::btnCarLenUpLimitDnClick() { StartCommand(ui->btnCarLenUpLimitDn, [this] { CarLenUpLimitDnWork(); }); }
-void TfrmParamSet::btnTraVolUpLimitUpClick() { StartCommand(ui->btnTraVolUpLimitUp, [this] { TraVolUpLimitUpWork(); }); }
-void TfrmParamSet::btnTraVolUpLimitDnClick() { StartCommand(ui->btnTraVolUpLimitDn, [this] { TraVolUpLimitDnWork(); }); }
-void TfrmParamSet::btnCarSpdUpLimitUpClick() { StartCommand(ui->btnCarSpdUpLimitUp, [this] { CarSpdUpLimitUpWork(); }); }
-void TfrmParamSet::btnCarSpdUpLimitDnClick() { StartCommand(ui->btnCarSpdUpLimitDn, [this] { CarSpdUpLimitDnWork(); }); }
-void TfrmParamSet::btnTraVolColTermUpClick() { StartCommand(ui->btnTraVolColTermUp, [this] { TraVolColTermUpWork(); }); }
-void TfrmParamSet::btnTraVolColTermDnClick() { StartCommand(ui->btnTraVolColTermDn, [this] { TraVolColTermDnWork(); }); }
-void TfrmParamSet::btnCarRespTimeDefUpClick() { StartCommand(ui->btnCarRespTimeDefUp, [this] { CarRespTimeDefUpWork(); }); }
-void TfrmParamSet::btnCarRespTimeDefDnClick() { StartCommand(ui->btnCarRespTimeDefDn, [this] { CarRespTimeDefDnWork(); }); }
+// Each button only starts its routine: it runs 200 ms later, and not at all once the window is
+// gone.
+void TfrmParamSet::btnLoopUpClick() {
+    StartCommand(ui->btnLoopUp, [this] { LoopUpWork(); });
+}
+void TfrmParamSet::btnLoopDnClick() {
+    StartCommand(ui->btnLoopDn, [this] { LoopDnWork(); });
+}
+void TfrmParamSet::btnSpdUpClick() {
+    StartCommand(ui->btnSpdUp, [this] { SpdUpWork(); });
+}
+void TfrmParamSet::btnSpdDnClick() {
+    StartCommand(ui->btnSpdDn, [this] { SpdDnWork(); });
+}
+void TfrmParamSet::btnSpdCatUpClick() {
+    StartCommand(ui->btnSpdCatUp, [this] { SpdCatUpWork(); });
+}
+void TfrmParamSet::btnSpdCatDnClick() {
+    StartCommand(ui->btnSpdCatDn, [this] { SpdCatDnWork(); });
+}
+void TfrmParamSet::btnCarLenUpClick() {
+    StartCommand(ui->btnCarLenUp, [this] { CarLenUpWork(); });
+}
+void TfrmParamSet::btnCarLenDnClick() {
+    StartCommand(ui->btnCarLenDn, [this] { CarLenDnWork(); });
+}
+void TfrmParamSet::btnCarLenUpLimitUpClick() {
+    StartCommand(ui->btnCarLenUpLimitUp, [this] { CarLenUpLimitUpWork(); });
+}
+void TfrmParamSet::btnCarLenUpLimitDnClick() {
+    StartCommand(ui->btnCarLenUpLimitDn, [this] { CarLenUpLimitDnWork(); });
+}
+void TfrmParamSet::btnTraVolUpLimitUpClick() {
+    StartCommand(ui->btnTraVolUpLimitUp, [this] { TraVolUpLimitUpWork(); });
+}
+void TfrmParamSet::btnTraVolUpLimitDnClick() {
+    StartCommand(ui->btnTraVolUpLimitDn, [this] { TraVolUpLimitDnWork(); });
+}
+void TfrmParamSet::btnCarSpdUpLimitUpClick() {
+    StartCommand(ui->btnCarSpdUpLimitUp, [this] { CarSpdUpLimitUpWork(); });
+}
+void TfrmParamSet::btnCarSpdUpLimitDnClick() {
+    StartCommand(ui->btnCarSpdUpLimitDn, [this] { CarSpdUpLimitDnWork(); });
+}
+void TfrmParamSet::btnTraVolColTermUpClick() {
+    StartCommand(ui->btnTraVolColTermUp, [this] { TraVolColTermUpWork(); });
+}
+void TfrmParamSet::btnTraVolColTermDnClick() {
+    StartCommand(ui->btnTraVolColTermDn, [this] { TraVolColTermDnWork(); });
+}
+void TfrmParamSet::btnCarRespTimeDefUpClick() {
+    StartCommand(ui->btnCarRespTimeDefUp, [this] { CarRespTimeDefUpWork(); });
+}
+void TfrmParamSet::btnCarRespTimeDefDnClick() {
+    StartCommand(ui->btnCarRespTimeDefDn, [this] { CarRespTimeDefDnWork(); });
+}
 
 const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
     for (const TGroup& g : m_groups)
@@ -156,8 +209,9 @@ void TfrmParamSet::DownloadWork(int paraIndex) {
     TButtonHold hold(g.dnDisabled ? g.dn : nullptr);
     std::optional<TExchangeResult> result;
     try {
-        result = ExchangeWithSelected(pCurSel(), nSocket, kParameterDownloadOpcode, paraIndex,
-                                      [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
+        result = ExchangeWithSelected(
+            pCurSel(), nSocket, kParameterDownloadOpcode, paraIndex,
+            [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
     } catch (const EValueRefused& e) {
         ShowMessage(QString::fromStdString(e.what()));
         return;
@@ -182,7 +236,8 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
                     flags[StrToInt(box->objectName().mid(7, 2)) - 1] = 1;
             for (int j = kFrameData; j <= kFrameData + 3; ++j)
                 for (int m = 7; m >= 0; --m)
-                    set_frame_bits(frame, j, 7 - m, 1, static_cast<unsigned>(flags[8 * (j - kFrameData) + m]));
+                    set_frame_bits(frame, j, 7 - m, 1,
+                                   static_cast<unsigned>(flags[8 * (j - kFrameData) + m]));
             return;
         }
         case 2: {
@@ -190,7 +245,8 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
             for (QObject* child : ui->grpSpd->children())
                 if (auto* box = qobject_cast<QCheckBox*>(child); box && box->isChecked())
                     flags[StrToInt(box->objectName().mid(6, 2)) - 1] = 1;
-            for (int k = 0; k < 32; ++k) frame[kFrameData + k] = static_cast<unsigned char>(flags[k]);
+            for (int k = 0; k < 32; ++k)
+                frame[kFrameData + k] = static_cast<unsigned char>(flags[k]);
             return;
         }
         case 3:
@@ -219,10 +275,11 @@ void TfrmParamSet::WriteDownloadData(int paraIndex, unsigned char* frame) {
                 QLineEdit* ed = findChild<QLineEdit*>(Name("edCarCatT%02d", k));
                 const int cm = StrToInt(ed->text());
                 if (cm < 0 || cm > 255 * kLengthStepCm || cm % kLengthStepCm != 0)
-                    throw EValueRefused(QStringLiteral("차종 분류 #%1 상한 %2 cm는 보낼 수 없습니다 "
-                                                       "(0 ~ 2550 cm, 10 cm 단위)")
-                                            .arg(k)
-                                            .arg(cm));
+                    throw EValueRefused(
+                        QStringLiteral("차종 분류 #%1 상한 %2 cm는 보낼 수 없습니다 "
+                                       "(0 ~ 2550 cm, 10 cm 단위)")
+                            .arg(k)
+                            .arg(cm));
                 frame[kFrameData + k - 1] = static_cast<unsigned char>(cm / kLengthStepCm);
             }
             return;
@@ -240,12 +297,14 @@ void TfrmParamSet::UntickAll(QGroupBox* group) {
 
 void TfrmParamSet::TickCheckBox(QGroupBox* group, const QString& name) {
     for (QObject* child : group->children())
-        if (auto* box = qobject_cast<QCheckBox*>(child); box && box->objectName() == name) box->setChecked(true);
+        if (auto* box = qobject_cast<QCheckBox*>(child); box && box->objectName() == name)
+            box->setChecked(true);
 }
 
 void TfrmParamSet::SetChildText(QGroupBox* group, const QString& name, const QString& text) {
     for (QObject* child : group->children())
-        if (auto* ed = qobject_cast<QLineEdit*>(child); ed && ed->objectName() == name) ed->setText(text);
+        if (auto* ed = qobject_cast<QLineEdit*>(child); ed && ed->objectName() == name)
+            ed->setText(text);
 }
 
 QLineEdit* TfrmParamSet::ValueEdit(int paraIndex) const {
@@ -319,7 +378,8 @@ void TfrmParamSet::LoadParamGroup(const ::data* pSelData, int paraIndex) {
                  if (!Decodable(index)) return;
                  const QString column = QString::asprintf("PARA%03d_VALU", index);
                  QString problem;
-                 if (!DecodeParam(index, row.FieldByName(column).AsString(), &problem)) problems << problem;
+                 if (!DecodeParam(index, row.FieldByName(column).AsString(), &problem))
+                     problems << problem;
              });
     // A damaged stored value must not pass for the controller's setting: say which one.
     if (!problems.isEmpty())

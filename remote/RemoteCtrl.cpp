@@ -13,8 +13,15 @@ namespace {
 constexpr int kAnswerWaitMs = 1000;
 constexpr int kEchoBytes = 10;
 
-enum TOpcode { opThreshold = 10, opSWReset = 12, opHWInit = 13, opLeapTime = 17, opMemChk = 18,
-               opEcho = 19, opVersion = 21 };
+enum TOpcode {
+    opThreshold = 10,
+    opSWReset = 12,
+    opHWInit = 13,
+    opLeapTime = 17,
+    opMemChk = 18,
+    opEcho = 19,
+    opVersion = 21
+};
 
 void UncheckBoth(QRadioButton* a, QRadioButton* b) {
     for (QRadioButton* r : {a, b}) {
@@ -26,24 +33,28 @@ void UncheckBoth(QRadioButton* a, QRadioButton* b) {
 }  // namespace
 
 QString AtcVersionSql(const QString& atcId) {
-    return QStringLiteral("SELECT ") + QStringLiteral("ATC_VER, ") + QStringLiteral("ATC_CRTE_DATE ") +
-           QStringLiteral("FROM ATC_INFO ") + QStringLiteral("WHERE EQUP_TYPE = '2' ") +
-           QStringLiteral("AND ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
+    return QStringLiteral("SELECT ") + QStringLiteral("ATC_VER, ") +
+           QStringLiteral("ATC_CRTE_DATE ") + QStringLiteral("FROM ATC_INFO ") +
+           QStringLiteral("WHERE EQUP_TYPE = '2' ") + QStringLiteral("AND ATC_ID = '") +
+           SqlQuoted(atcId) + QStringLiteral("'");
 }
 
 QString CtrlResultSql(const QString& atcId) {
     const QString id = SqlQuoted(atcId);
-    return QStringLiteral("SELECT ") + QStringLiteral("THRESHOLD, ") + QStringLiteral("ONLINE_STATUS, ") +
-           QStringLiteral("MEMORY, ") + QStringLiteral("ECHO ") + QStringLiteral("FROM OVD_MAGM_HIST_INFO ") +
+    return QStringLiteral("SELECT ") + QStringLiteral("THRESHOLD, ") +
+           QStringLiteral("ONLINE_STATUS, ") + QStringLiteral("MEMORY, ") +
+           QStringLiteral("ECHO ") + QStringLiteral("FROM OVD_MAGM_HIST_INFO ") +
            QStringLiteral("WHERE ATC_ID = '") + id + QStringLiteral("'") +
            QStringLiteral("AND MAGM_RESP_TIME = ") + QStringLiteral("( ") +
-           QStringLiteral(" \tSELECT MAX(MAGM_RESP_TIME) ") + QStringLiteral("\tFROM OVD_MAGM_HIST_INFO  ") +
-           QStringLiteral("\tWHERE ATC_ID = '") + id + QStringLiteral("'") + QStringLiteral(") ");
+           QStringLiteral(" \tSELECT MAX(MAGM_RESP_TIME) ") +
+           QStringLiteral("\tFROM OVD_MAGM_HIST_INFO  ") + QStringLiteral("\tWHERE ATC_ID = '") +
+           id + QStringLiteral("'") + QStringLiteral(") ");
 }
 
 TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmRemoteCtrl) {
     ui->setupUi(this);
-    SetUpCommandForm(ui->LeafTree, TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
+    SetUpCommandForm(ui->LeafTree,
+                     TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
                      ui->btnClose);
     ConnectButtons();
     FormCreate();
@@ -53,24 +64,42 @@ TfrmRemoteCtrl::~TfrmRemoteCtrl() = default;
 
 void TfrmRemoteCtrl::ConnectButtons() {
     ConnectHandlers(this, &QAbstractButton::clicked,
-                    {{ui->btnSWReset, &TfrmRemoteCtrl::btnSWResetClick}, {ui->btnHWInit, &TfrmRemoteCtrl::btnHWInitClick},
-                     {ui->btnThreshold, &TfrmRemoteCtrl::btnThresholdClick}, {ui->btnVer, &TfrmRemoteCtrl::btnVerClick},
-                     {ui->btnLeapTime, &TfrmRemoteCtrl::btnLeapTimeClick}, {ui->btnMemChk, &TfrmRemoteCtrl::btnMemChkClick},
+                    {{ui->btnSWReset, &TfrmRemoteCtrl::btnSWResetClick},
+                     {ui->btnHWInit, &TfrmRemoteCtrl::btnHWInitClick},
+                     {ui->btnThreshold, &TfrmRemoteCtrl::btnThresholdClick},
+                     {ui->btnVer, &TfrmRemoteCtrl::btnVerClick},
+                     {ui->btnLeapTime, &TfrmRemoteCtrl::btnLeapTimeClick},
+                     {ui->btnMemChk, &TfrmRemoteCtrl::btnMemChkClick},
                      {ui->btnEchoReq, &TfrmRemoteCtrl::btnEchoReqClick}});
 }
 
 // Each button only starts its routine; the routine runs 200 ms later on the main thread, and not
 // at all once this window is gone.
-void TfrmRemoteCtrl::btnSWResetClick() { StartCommand(ui->btnSWReset, [this] { SWResetWork(); }); }
-void TfrmRemoteCtrl::btnHWInitClick() { StartCommand(ui->btnHWInit, [this] { HWInitWork(); }); }
-void TfrmRemoteCtrl::btnThresholdClick() { StartCommand(ui->btnThreshold, [this] { ThresholdWork(); }); }
-void TfrmRemoteCtrl::btnVerClick() { StartCommand(ui->btnVer, [this] { VerWork(); }); }
-void TfrmRemoteCtrl::btnLeapTimeClick() { StartCommand(ui->btnLeapTime, [this] { LeapTimeWork(); }); }
-void TfrmRemoteCtrl::btnMemChkClick() { StartCommand(ui->btnMemChk, [this] { MemChkWork(); }); }
-void TfrmRemoteCtrl::btnEchoReqClick() { StartCommand(ui->btnEchoReq, [this] { EchoReqWork(); }); }
+void TfrmRemoteCtrl::btnSWResetClick() {
+    StartCommand(ui->btnSWReset, [this] { SWResetWork(); });
+}
+void TfrmRemoteCtrl::btnHWInitClick() {
+    StartCommand(ui->btnHWInit, [this] { HWInitWork(); });
+}
+void TfrmRemoteCtrl::btnThresholdClick() {
+    StartCommand(ui->btnThreshold, [this] { ThresholdWork(); });
+}
+void TfrmRemoteCtrl::btnVerClick() {
+    StartCommand(ui->btnVer, [this] { VerWork(); });
+}
+void TfrmRemoteCtrl::btnLeapTimeClick() {
+    StartCommand(ui->btnLeapTime, [this] { LeapTimeWork(); });
+}
+void TfrmRemoteCtrl::btnMemChkClick() {
+    StartCommand(ui->btnMemChk, [this] { MemChkWork(); });
+}
+void TfrmRemoteCtrl::btnEchoReqClick() {
+    StartCommand(ui->btnEchoReq, [this] { EchoReqWork(); });
+}
 
-void TfrmRemoteCtrl::RunCommand(QPushButton* disabled, int opcode, int option, const TPayloadWriter& payload,
-                                const QString& text, const std::function<void()>& afterAccepted) {
+void TfrmRemoteCtrl::RunCommand(QPushButton* disabled, int opcode, int option,
+                                const TPayloadWriter& payload, const QString& text,
+                                const std::function<void()>& afterAccepted) {
     TButtonHold hold(disabled);
     const auto result = ExchangeWithSelected(pCurSel(), nSocket, opcode, option, payload);
     if (!result) return;
@@ -104,20 +133,23 @@ void TfrmRemoteCtrl::HWInitWork() {
 void TfrmRemoteCtrl::ThresholdWork() {
     // The option is read when the routine runs, not at the click.
     const int option = ui->rdoLow->isChecked() ? 0 : 1;
-    RunCommand(ui->btnThreshold, opThreshold, option, {}, QStringLiteral("루프검지기 Threshold 설정"),
-               ReadBack(opThreshold));
+    RunCommand(ui->btnThreshold, opThreshold, option, {},
+               QStringLiteral("루프검지기 Threshold 설정"), ReadBack(opThreshold));
 }
 
 void TfrmRemoteCtrl::VerWork() {
-    RunCommand(ui->btnVer, opVersion, 0, {}, QStringLiteral("제어기 버전 요청"), ReadBack(opVersion));
+    RunCommand(ui->btnVer, opVersion, 0, {}, QStringLiteral("제어기 버전 요청"),
+               ReadBack(opVersion));
 }
 
 void TfrmRemoteCtrl::LeapTimeWork() {
-    RunCommand(ui->btnLeapTime, opLeapTime, 0, {}, QStringLiteral("통신단절 경과시간 요청"), ReadBack(opLeapTime));
+    RunCommand(ui->btnLeapTime, opLeapTime, 0, {}, QStringLiteral("통신단절 경과시간 요청"),
+               ReadBack(opLeapTime));
 }
 
 void TfrmRemoteCtrl::MemChkWork() {
-    RunCommand(ui->btnMemChk, opMemChk, 0, {}, QStringLiteral("메모리 검사 요청"), ReadBack(opMemChk));
+    RunCommand(ui->btnMemChk, opMemChk, 0, {}, QStringLiteral("메모리 검사 요청"),
+               ReadBack(opMemChk));
 }
 
 void TfrmRemoteCtrl::EchoReqWork() {
@@ -160,11 +192,12 @@ void TfrmRemoteCtrl::LoadAtcVersion(const ::data* pSelData, int /*opcode*/) {
     VDS_CHECK(strID != "");
     QString version, date;
     int rows = 0;
-    RunQuery(dmOracle->dsQuery, AtcVersionSql(strID), TLogOn::Kept, [&](const TSQLClientDataSet& row) {
-        if (++rows > 1) return;
-        version = row.FieldByName(QStringLiteral("ATC_VER")).AsString();
-        date = row.FieldByName(QStringLiteral("ATC_CRTE_DATE")).AsString();
-    });
+    RunQuery(dmOracle->dsQuery, AtcVersionSql(strID), TLogOn::Kept,
+             [&](const TSQLClientDataSet& row) {
+                 if (++rows > 1) return;
+                 version = row.FieldByName(QStringLiteral("ATC_VER")).AsString();
+                 date = row.FieldByName(QStringLiteral("ATC_CRTE_DATE")).AsString();
+             });
     // A controller deleted since the tree was built, or listed twice, has no one version to show.
     if (rows != 1) version = date = QString();
     ui->lblVer->setText(QStringLiteral("Version : %1").arg(version));
@@ -177,38 +210,42 @@ void TfrmRemoteCtrl::LoadCtrlResult(const ::data* pSelData, int opcode) {
     const QString strID = pSelData->strATC_ID;
     VDS_CHECK(strID != "");
     int hours = 0, minutes = 0, seconds = 0;
-    RunQuery(dmOracle->dsQuery, CtrlResultSql(strID), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
-        switch (opcode) {
-            case opThreshold:
-                if (ds.FieldByName(QStringLiteral("THRESHOLD")).AsInteger() == 1)
-                    ui->rdoHigh->setChecked(true);
-                else
-                    ui->rdoLow->setChecked(true);
-                break;
-            case opLeapTime: {
-                const int s = ds.FieldByName(QStringLiteral("ONLINE_STATUS")).AsInteger();
-                if (s > 0) {
-                    hours = s / 3600;
-                    minutes = (s % 3600) / 60;
-                    seconds = s % 60;
+    RunQuery(
+        dmOracle->dsQuery, CtrlResultSql(strID), TLogOn::Kept, [&](const TSQLClientDataSet& ds) {
+            switch (opcode) {
+                case opThreshold:
+                    if (ds.FieldByName(QStringLiteral("THRESHOLD")).AsInteger() == 1)
+                        ui->rdoHigh->setChecked(true);
+                    else
+                        ui->rdoLow->setChecked(true);
+                    break;
+                case opLeapTime: {
+                    const int s = ds.FieldByName(QStringLiteral("ONLINE_STATUS")).AsInteger();
+                    if (s > 0) {
+                        hours = s / 3600;
+                        minutes = (s % 3600) / 60;
+                        seconds = s % 60;
+                    }
+                    ui->lblDisconTime->setText(
+                        QString::asprintf("%d시간 %02d분 %02d초", hours, minutes, seconds));
+                    break;
                 }
-                ui->lblDisconTime->setText(QString::asprintf("%d시간 %02d분 %02d초", hours, minutes, seconds));
-                break;
+                case opMemChk:
+                    ui->lblMemChkSts->setText(ds.FieldByName(QStringLiteral("MEMORY")).AsString() ==
+                                                      QLatin1String("N")
+                                                  ? QStringLiteral("정상")
+                                                  : QStringLiteral("비정상"));
+                    break;
+                case opEcho: {
+                    const QString echo = ds.FieldByName(QStringLiteral("ECHO")).AsString();
+                    ui->lblLoopbackResult->setText(Trim(echo) == Trim(m_echoSent)
+                                                       ? QStringLiteral("정상")
+                                                       : QStringLiteral("비정상"));
+                    ui->edEchoMsg->setText(echo);
+                    break;
+                }
+                default:
+                    break;
             }
-            case opMemChk:
-                ui->lblMemChkSts->setText(ds.FieldByName(QStringLiteral("MEMORY")).AsString() == QLatin1String("N")
-                                              ? QStringLiteral("정상")
-                                              : QStringLiteral("비정상"));
-                break;
-            case opEcho: {
-                const QString echo = ds.FieldByName(QStringLiteral("ECHO")).AsString();
-                ui->lblLoopbackResult->setText(Trim(echo) == Trim(m_echoSent) ? QStringLiteral("정상")
-                                                                              : QStringLiteral("비정상"));
-                ui->edEchoMsg->setText(echo);
-                break;
-            }
-            default:
-                break;
-        }
-    });
+        });
 }

@@ -4,8 +4,8 @@
 #include <QMdiSubWindow>
 
 #include "Application.h"
-#include "MdiWindows.h"
 #include "InfoReq.h"
+#include "MdiWindows.h"
 #include "ParamSet.h"
 #include "RemoteCtrl.h"
 #include "UiHooks.h"
@@ -38,9 +38,12 @@ void TMainForm::FormCreate(const QStringList& args) {
 
 void TMainForm::ConnectActions() {
     ConnectHandlers(this, &QAction::triggered,
-                    {{ui->mnuParamSet, &TMainForm::mnuParamSetClick}, {ui->mnuRemoteCtl, &TMainForm::mnuRemoteCtlClick},
-                     {ui->mnuInfoReq, &TMainForm::mnuInfoReqClick}, {ui->actParamSet, &TMainForm::actParamSetExecute},
-                     {ui->FileExit1, &TMainForm::FileExit1Execute}, {ui->HelpAbout1, &TMainForm::HelpAbout1Execute}});
+                    {{ui->mnuParamSet, &TMainForm::mnuParamSetClick},
+                     {ui->mnuRemoteCtl, &TMainForm::mnuRemoteCtlClick},
+                     {ui->mnuInfoReq, &TMainForm::mnuInfoReqClick},
+                     {ui->actParamSet, &TMainForm::actParamSetExecute},
+                     {ui->FileExit1, &TMainForm::FileExit1Execute},
+                     {ui->HelpAbout1, &TMainForm::HelpAbout1Execute}});
 }
 
 void TMainForm::SetUpWindowMenu() {
@@ -50,7 +53,9 @@ void TMainForm::SetUpWindowMenu() {
     setCentralWidget(ui->mdiArea);
 }
 
-QMdiArea* TMainForm::MdiArea() const { return ui->mdiArea; }
+QMdiArea* TMainForm::MdiArea() const {
+    return ui->mdiArea;
+}
 
 void TMainForm::OpenCommandWindow(QWidget* window) {
     AddMdiChild(ui->mdiArea, window)->showMaximized();
@@ -74,9 +79,13 @@ void TMainForm::mnuInfoReqClick() {
     bCanOpenInfoReq = false;
 }
 
-void TMainForm::actParamSetExecute() { mnuParamSetClick(); }
+void TMainForm::actParamSetExecute() {
+    mnuParamSetClick();
+}
 
-void TMainForm::FileExit1Execute() { close(); }
+void TMainForm::FileExit1Execute() {
+    close();
+}
 
 void TMainForm::HelpAbout1Execute() {
     if (AboutBox) AboutBox->exec();

@@ -16,8 +16,16 @@
 
 namespace {
 
-enum TOpcode { opAccuTraf = 5, opThreshold = 10, opLeapTime = 17, opMemChk = 18, opEcho = 19,
-               opVersion = 21, opDownload = 14, opUpload = 15 };
+enum TOpcode {
+    opAccuTraf = 5,
+    opThreshold = 10,
+    opLeapTime = 17,
+    opMemChk = 18,
+    opEcho = 19,
+    opVersion = 21,
+    opDownload = 14,
+    opUpload = 15
+};
 constexpr int kIdByte0 = 0, kIdByte1 = 1, kOpcodeByte = 2, kIndexByte = 3, kDataByte = 4;
 constexpr int kEchoBytes = 10;
 constexpr int kLengthStepCm = 10;
@@ -89,7 +97,9 @@ QString NextStamp(TDb& db, const QString& newestSql, const QString& atcId) {
     return stamp.toString(QString::fromLatin1(kStampFormat));
 }
 
-unsigned Byte(const QByteArray& frame, int i) { return i < frame.size() ? static_cast<unsigned char>(frame[i]) : 0u; }
+unsigned Byte(const QByteArray& frame, int i) {
+    return i < frame.size() ? static_cast<unsigned char>(frame[i]) : 0u;
+}
 
 // The stored text of a downloaded parameter, as the controller would report it back.
 QString StoredText(int index, const QByteArray& f) {
@@ -97,10 +107,12 @@ QString StoredText(int index, const QByteArray& f) {
     switch (index) {
         case 1:
             for (int k = 0; k < 32; ++k)
-                out += (Byte(f, kDataByte + k / 8) >> (7 - k % 8)) & 1u ? QLatin1Char('1') : QLatin1Char('0');
+                out += (Byte(f, kDataByte + k / 8) >> (7 - k % 8)) & 1u ? QLatin1Char('1')
+                                                                        : QLatin1Char('0');
             return out;
         case 2:
-            for (int k = 0; k < 32; ++k) out += Byte(f, kDataByte + k) ? QLatin1Char('1') : QLatin1Char('0');
+            for (int k = 0; k < 32; ++k)
+                out += Byte(f, kDataByte + k) ? QLatin1Char('1') : QLatin1Char('0');
             return out;
         case 4:
             return QString::asprintf("%03u%03u", Byte(f, kDataByte), Byte(f, kDataByte + 1));
@@ -108,7 +120,8 @@ QString StoredText(int index, const QByteArray& f) {
             for (int k = 0; k < 12; ++k) out += QString::asprintf("%03u", Byte(f, kDataByte + k));
             return out;
         case 6:
-            for (int k = 0; k < 3; ++k) out += QString::asprintf("%04u", Byte(f, kDataByte + k) * kLengthStepCm);
+            for (int k = 0; k < 3; ++k)
+                out += QString::asprintf("%04u", Byte(f, kDataByte + k) * kLengthStepCm);
             return out;
         case 3:
         case 12:
@@ -205,8 +218,9 @@ QString SecondsSinceLoss(TDb& db, const QString& atcId) {
     if (row.isEmpty() || SimText(row[0].value(0)) == QLatin1String("1")) return QStringLiteral("0");
     const QDateTime since =
         QDateTime::fromString(SimText(row[0].value(1)), QString::fromLatin1(kStampFormat));
-    return since.isValid() ? QString::number(qMax<qint64>(0, since.secsTo(QDateTime::currentDateTime())))
-                           : QStringLiteral("0");
+    return since.isValid()
+               ? QString::number(qMax<qint64>(0, since.secsTo(QDateTime::currentDateTime())))
+               : QStringLiteral("0");
 }
 
 // The traffic of the last hour, per detector lane, every five minutes.

@@ -5,10 +5,10 @@
 #include <QStringList>
 #include <QVector>
 #include <algorithm>
-#include <vector>
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "SimDb.h"
 
@@ -56,9 +56,9 @@ public:
                 const QStringList& keys, const QStringList& figures)
         : m_read(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3")
                          .arg(figures.join(QStringLiteral(", ")), table, Matches(keys))),
-          m_update(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                           .arg(table, Matches(QStringList{timeColumn} + figures, ", "),
-                                Matches(keys))),
+          m_update(
+              db, QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                      .arg(table, Matches(QStringList{timeColumn} + figures, ", "), Matches(keys))),
           m_insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                            .arg(table, (keys + QStringList{timeColumn} + figures).join(", "),
                                 Marks(keys.size() + 1 + figures.size()))),
@@ -157,12 +157,12 @@ int FeedTraffic(const QSqlDatabase& db, const QString& now, const QString& table
                 const std::function<QVariantList(const std::optional<QVariantList>&)>& next) {
     TNewestRows rows(db, table, QStringLiteral("TYPE_TIME"), {QStringLiteral("ATC_ID"), keyColumn},
                      figures);
-    const auto keys = Keys(
-        db, QStringLiteral("SELECT DISTINCT O.ATC_ID, R.%1 FROM OVD_INFO O "
-                           "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID "
-                           "JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
-                           "WHERE A.EQUP_TYPE = '%2' AND A.OPER_STAT = 'Y' AND %3")
-                .arg(keyColumn, equpType, where));
+    const auto keys =
+        Keys(db, QStringLiteral("SELECT DISTINCT O.ATC_ID, R.%1 FROM OVD_INFO O "
+                                "JOIN ROAD_LINK_INFO R ON R.LINK_ID = O.LINK_ID "
+                                "JOIN ATC_INFO A ON A.ATC_ID = O.ATC_ID "
+                                "WHERE A.EQUP_TYPE = '%2' AND A.OPER_STAT = 'Y' AND %3")
+                     .arg(keyColumn, equpType, where));
     for (const QStringList& k : keys) rows.Write(k, now, next(rows.Stored(k)));
     return static_cast<int>(keys.size());
 }
@@ -172,30 +172,32 @@ void FeedVds(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TF
                                  QStringLiteral("OCCU_RATE"), QStringLiteral("TRAF_STAT")};
     // The volume and the speed walk on; occupancy and state follow from them.
     const auto next = [&r](const std::optional<QVariantList>& stored) -> QVariantList {
-        const QVector<double> v = NextFigures(r, stored, {{60, 180, 15, 0, 300}, {50, 100, 8, 5, 120}});
+        const QVector<double> v =
+            NextFigures(r, stored, {{60, 180, 15, 0, 300}, {50, 100, 8, 5, 120}});
         const int traf = static_cast<int>(v[0]);
         const double speed = static_cast<int>(v[1] * 1000) / 1000.0;
         const double occupancy = std::clamp(traf / (speed / 10.0), 0.0, 100.0);
         return {traf, speed, static_cast<int>(occupancy * 10) / 10.0, TrafficState(speed)};
     };
-    round.trafficRows += FeedTraffic(db, now, QStringLiteral("ATC_NEW_TRAF_INFO"), QStringLiteral("2"),
-                                     QStringLiteral("IOFL_TYPE"),
+    round.trafficRows += FeedTraffic(db, now, QStringLiteral("ATC_NEW_TRAF_INFO"),
+                                     QStringLiteral("2"), QStringLiteral("IOFL_TYPE"),
                                      QStringLiteral("R.IOFL_TYPE IN ('1', '2')"), figures, next);
 }
 
 void FeedCross(const QSqlDatabase& db, QRandomGenerator& r, const QString& now, TFeedRound& round) {
     const auto next = [&r](const std::optional<QVariantList>& stored) -> QVariantList {
         const QVector<double> v = NextFigures(
-            r, stored, {{20, 60, 5, 5, 80}, {5, 40, 5, 0, 100}, {20, 120, 10, 0, 250}, {5, 40, 5, 0, 100}});
+            r, stored,
+            {{20, 60, 5, 5, 80}, {5, 40, 5, 0, 100}, {20, 120, 10, 0, 250}, {5, 40, 5, 0, 100}});
         return {static_cast<int>(v[0] * 10) / 10.0, static_cast<int>(v[1]), static_cast<int>(v[2]),
                 static_cast<int>(v[3])};
     };
-    round.crossRows += FeedTraffic(
-        db, now, QStringLiteral("COSM_NEW_TRAF_INFO"), QStringLiteral("1"),
-        QStringLiteral("CROS_DIR_TYPE"), QStringLiteral("R.CROS_DIR_TYPE IS NOT NULL"),
-        {QStringLiteral("SPED"), QStringLiteral("LEFT_TRAF"), QStringLiteral("STGH_TRAF"),
-         QStringLiteral("RIGH_TRAF")},
-        next);
+    round.crossRows +=
+        FeedTraffic(db, now, QStringLiteral("COSM_NEW_TRAF_INFO"), QStringLiteral("1"),
+                    QStringLiteral("CROS_DIR_TYPE"), QStringLiteral("R.CROS_DIR_TYPE IS NOT NULL"),
+                    {QStringLiteral("SPED"), QStringLiteral("LEFT_TRAF"),
+                     QStringLiteral("STGH_TRAF"), QStringLiteral("RIGH_TRAF")},
+                    next);
 }
 
 void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
@@ -215,7 +217,7 @@ void FeedStatus(const QSqlDatabase& db, QRandomGenerator& r, const QString& now,
         QStringList flags;
         for (int i = 0; i < kFlagCount; ++i)
             flags << (stored && !stored->at(i).isNull() ? stored->at(i).toString()
-                                                         : QStringLiteral("1"));
+                                                        : QStringLiteral("1"));
         // Faults come now and then and clear again after a few rounds.
         for (QString& f : flags) {
             if (f != QLatin1String("1") && r.bounded(4) == 0) {

@@ -1,17 +1,17 @@
 #include "TestSupport.h"
 
+#include <libpq-fe.h>
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QHash>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QSet>
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <utility>
-
-#include <libpq-fe.h>
-#include <cstdio>
 
 #include "Db.h"
 #include "SqlScript.h"
@@ -78,7 +78,8 @@ public:
         PGresult* r = PQexec(c, sql.toUtf8().constData());
         const ExecStatusType status = PQresultStatus(r);
         QString error;
-        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && status != PGRES_EMPTY_QUERY) {
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK &&
+            status != PGRES_EMPTY_QUERY) {
             error = QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
             if (error.isEmpty()) error = QStringLiteral("the statements failed");
         }
@@ -139,13 +140,13 @@ private:
         PGconn*& c = m_connections[database];
         if (c && PQstatus(c) == CONNECTION_OK) return c;
         if (c) PQfinish(c);
-        const QByteArray host = qgetenv("PGHOST"), port = qgetenv("PGPORT"),
-                         user = m_user.toUtf8(), password = m_password.toUtf8(),
-                         name = database.toUtf8();
+        const QByteArray host = qgetenv("PGHOST"), port = qgetenv("PGPORT"), user = m_user.toUtf8(),
+                         password = m_password.toUtf8(), name = database.toUtf8();
         const char* keys[] = {"host", "port", "user", "password", "dbname", "options", nullptr};
-        const char* values[] = {host.constData(),     port.constData(), user.constData(),
-                                password.constData(), name.constData(),
-                                "-c client_min_messages=warning", nullptr};
+        const char* values[] = {host.constData(), port.constData(),
+                                user.constData(), password.constData(),
+                                name.constData(), "-c client_min_messages=warning",
+                                nullptr};
         c = PQconnectdbParams(keys, values, 0);
         return c;
     }
@@ -268,8 +269,8 @@ TTempDatabase::~TTempDatabase() {
     if (!m_onServer) return;
     TTestServer::Get().Forget(m_path);
     TTestServer::Get().Exec(
-            QStringLiteral("postgres"),
-            QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Quoted(m_path)));
+        QStringLiteral("postgres"),
+        QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Quoted(m_path)));
 }
 
 QString TTempDatabase::Exec(const QString& sql) const {

@@ -17,7 +17,8 @@ private slots:
         const QString none;
         int line = 0;
         try {
-            line = __LINE__; VDS_CHECK(!none.isEmpty());
+            line = __LINE__ + 1;
+            VDS_CHECK(!none.isEmpty());
             QFAIL("a failed check must throw");
         } catch (const TCheckError& e) {
             const QString m = QString::fromUtf8(e.what());
@@ -94,8 +95,10 @@ private slots:
             if (standard) throw std::runtime_error("tick failed");
             throw 7;
         });
-        const QString shown = standard ? QStringLiteral("tick failed") : QStringLiteral("Unknown error");
-        QTest::ignoreMessage(QtWarningMsg, qPrintable("an unguarded handler of QTimer threw: " + shown));
+        const QString shown =
+            standard ? QStringLiteral("tick failed") : QStringLiteral("Unknown error");
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable("an unguarded handler of QTimer threw: " + shown));
         const int lastResort = Application()->LastResortReports();
         timer.start(0);
         QTRY_COMPARE(Application()->LastResortReports(), lastResort + 1);

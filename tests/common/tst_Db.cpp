@@ -114,7 +114,8 @@ private slots:
         TSQLConnection c;
         c.SetParam(QStringLiteral("Database"), db->Path());
         TSQLClientDataSet ds(&c);
-        ds.SetCommandText(QStringLiteral("SELECT AXLE_ID, AXLE_NAME FROM AXLE_INFO ORDER BY AXLE_ID "));
+        ds.SetCommandText(
+            QStringLiteral("SELECT AXLE_ID, AXLE_NAME FROM AXLE_INFO ORDER BY AXLE_ID "));
         QVERIFY(!c.Connected());
         ds.SetActive(true);
         QVERIFY(c.Connected());
@@ -158,11 +159,13 @@ private slots:
             ds.Open();
             QFAIL("an SQL error must throw");
         } catch (const EDatabaseError& e) {
-            QVERIFY2(e.Message().contains(QStringLiteral("NO_SUCH_COLUMN")), qPrintable(e.Message()));
+            QVERIFY2(e.Message().contains(QStringLiteral("NO_SUCH_COLUMN")),
+                     qPrintable(e.Message()));
         }
         QVERIFY(!ds.Active());
         QVERIFY(!c.Connected());  // the next query logs on afresh
-        ds.SetCommandText(QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));  // the next query can run
+        ds.SetCommandText(
+            QStringLiteral("SELECT AXLE_ID FROM AXLE_INFO"));  // the next query can run
         ds.Open();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.FieldByName(QStringLiteral("AXLE_NAME")));
         ds.Close();
@@ -188,14 +191,18 @@ private slots:
         QVERIFY(!c.Connected());
     }
 
-    // vds-makedb renames a new file over the old one; an operator's program reads what is there now.
+    // vds-makedb renames a new file over the old one; an operator's program reads what is there
+    // now.
     void keptConnectionReadsTheFileThatIsThereNow_data() {
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("logOns");
-        QTest::newRow("a new file renamed over it: logs on afresh") << "replace" << "new" << 2;
-        QTest::newRow("changed in place: the same log-on") << "update" << "changed" << 1;
-        QTest::newRow("removed: the error, then the file put back") << "remove" << "new" << 3;
+        QTest::newRow("a new file renamed over it: logs on afresh") << "replace"
+                                                                    << "new" << 2;
+        QTest::newRow("changed in place: the same log-on") << "update"
+                                                           << "changed" << 1;
+        QTest::newRow("removed: the error, then the file put back") << "remove"
+                                                                    << "new" << 3;
     }
     void keptConnectionReadsTheFileThatIsThereNow() {
         QFETCH(QString, change);
@@ -282,19 +289,32 @@ private slots:
     void decode_data() {
         QTest::addColumn<QString>("expr");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("3 args, match") << "DECODE('1','1','in')" << "in";
-        QTest::newRow("3 args, no match gives NULL") << "DECODE('2','1','in')" << "";
-        QTest::newRow("4 args, default") << "DECODE('3','1','in','other')" << "other";
-        QTest::newRow("first of several matches") << "DECODE('2','1','a','2','b','2','c','z')" << "b";
-        QTest::newRow("NULL expression takes the default") << "DECODE(NULL,'1','a','z')" << "z";
-        QTest::newRow("NULL never matches NULL") << "DECODE(NULL,NULL,'a','z')" << "z";
-        QTest::newRow("text search against a number") << "DECODE(1,'1','in','out')" << "in";
-        QTest::newRow("number search against a text") << "DECODE('2',2,'yes','no')" << "yes";
-        QTest::newRow("texts compare exactly") << "DECODE('1 ','1','a','z')" << "z";
-        QTest::newRow("TO_CHAR of a time stamp") << "TO_CHAR('2004-06-15 13:45:10','YYYY-MM-DD')" << "2004-06-15";
-        QTest::newRow("TO_CHAR of a date") << "TO_CHAR('2004-06-15','YYYY-MM-DD')" << "2004-06-15";
-        QTest::newRow("TO_CHAR with time elements") << "TO_CHAR('2004-06-15 13:45:10','HH24:MI:SS')" << "13:45:10";
-        QTest::newRow("TO_CHAR of NULL") << "TO_CHAR(NULL,'YYYY-MM-DD')" << "";
+        QTest::newRow("3 args, match") << "DECODE('1','1','in')"
+                                       << "in";
+        QTest::newRow("3 args, no match gives NULL") << "DECODE('2','1','in')"
+                                                     << "";
+        QTest::newRow("4 args, default") << "DECODE('3','1','in','other')"
+                                         << "other";
+        QTest::newRow("first of several matches") << "DECODE('2','1','a','2','b','2','c','z')"
+                                                  << "b";
+        QTest::newRow("NULL expression takes the default") << "DECODE(NULL,'1','a','z')"
+                                                           << "z";
+        QTest::newRow("NULL never matches NULL") << "DECODE(NULL,NULL,'a','z')"
+                                                 << "z";
+        QTest::newRow("text search against a number") << "DECODE(1,'1','in','out')"
+                                                      << "in";
+        QTest::newRow("number search against a text") << "DECODE('2',2,'yes','no')"
+                                                      << "yes";
+        QTest::newRow("texts compare exactly") << "DECODE('1 ','1','a','z')"
+                                               << "z";
+        QTest::newRow("TO_CHAR of a time stamp") << "TO_CHAR('2004-06-15 13:45:10','YYYY-MM-DD')"
+                                                 << "2004-06-15";
+        QTest::newRow("TO_CHAR of a date") << "TO_CHAR('2004-06-15','YYYY-MM-DD')"
+                                           << "2004-06-15";
+        QTest::newRow("TO_CHAR with time elements") << "TO_CHAR('2004-06-15 13:45:10','HH24:MI:SS')"
+                                                    << "13:45:10";
+        QTest::newRow("TO_CHAR of NULL") << "TO_CHAR(NULL,'YYYY-MM-DD')"
+                                         << "";
         QTest::newRow("decimal text against a number") << "DECODE(2.5,'2.5','y','n')"
                                                        << "y";
         QTest::newRow("padded text against a number") << "DECODE(1,' 1 ','y','n')"
@@ -412,9 +432,10 @@ private slots:
             "GROUP BY M.DETC_TIME ");
         QCOMPARE(One(c, sql), QStringLiteral("35"));
         // LANE_NUM is an integer column: a text search still matches it.
-        QCOMPARE(One(c, QStringLiteral("SELECT DECODE(LANE_NUM,'2','two','other') V FROM ACCU_TRAF_INFO "
-                                       "WHERE LANE_NUM = 2")),
-                 QStringLiteral("two"));
+        QCOMPARE(
+            One(c, QStringLiteral("SELECT DECODE(LANE_NUM,'2','two','other') V FROM ACCU_TRAF_INFO "
+                                  "WHERE LANE_NUM = 2")),
+            QStringLiteral("two"));
         // A bare number against a text column is taken as text.
         QCOMPARE(One(c, QStringLiteral("SELECT COUNT(*) V FROM ATC_INFO WHERE EQUP_TYPE = 2")),
                  QStringLiteral("1"));

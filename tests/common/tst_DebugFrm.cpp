@@ -17,7 +17,8 @@ private slots:
         QVERIFY(!w->isVisible());
         QCOMPARE(w->windowTitle(), QStringLiteral("디버그 창"));
         QVERIFY(w->findChild<QPlainTextEdit*>(QStringLiteral("Memo1")));
-        QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("btnClose"))->text(), QStringLiteral("Close"));
+        QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("btnClose"))->text(),
+                 QStringLiteral("Close"));
         delete w;
     }
 

@@ -79,7 +79,8 @@ private slots:
         g.DeleteRows(1, g.MaxRows());
         QCOMPARE(g.MaxRows(), 500);
         for (int r = 1; r <= 500; ++r)
-            for (int c = 1; c <= 2; ++c) QVERIFY2(Get(g, r, c).isEmpty(), qPrintable(QString::number(r)));
+            for (int c = 1; c <= 2; ++c)
+                QVERIFY2(Get(g, r, c).isEmpty(), qPrintable(QString::number(r)));
         QCOMPARE(Get(g, 0, 1), QStringLiteral("A"));
         QCOMPARE(Get(g, 0, 2), QStringLiteral("B"));
     }
@@ -131,7 +132,8 @@ private slots:
         Put(g, 1, 1, QStringLiteral("서울 마포구 상암동 월드컵북로 400"));
         g.WidenColumnsToFit();
         const int wide = g.columnWidth(0);
-        QVERIFY2(wide > g.fontMetrics().horizontalAdvance(QStringLiteral("서울 마포구 상암동")), qPrintable(QString::number(wide)));
+        QVERIFY2(wide > g.fontMetrics().horizontalAdvance(QStringLiteral("서울 마포구 상암동")),
+                 qPrintable(QString::number(wide)));
         Put(g, 1, 1, QStringLiteral("x"));
         g.WidenColumnsToFit();
         QCOMPARE(g.columnWidth(0), wide);

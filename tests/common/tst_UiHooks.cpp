@@ -2,6 +2,10 @@
 // cursor, that operator input given meanwhile is dropped, and that no other work routine runs
 // inside a wait or inside another routine.
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -11,11 +15,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QtTest>
-
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "TestSupport.h"

@@ -141,7 +141,8 @@ inline TManyStations ManyStations(int count) {
         atcs << QStringLiteral("(%1,%2,'2','Y','SA')").arg(id).arg(1000 + i);
         ovds << QStringLiteral("(%1,%2,'L1',1,'Y')").arg(1000 + i).arg(id);
         traffic << QStringLiteral("(%1,'1','2024-05-02 10:00:00',%2,50,1,'1')").arg(id).arg(i);
-        status << QStringLiteral("(%1,'2024-05-02 10:00:00','1','1','1','1','1','1','1','1','1','1','1','%2')")
+        status << QStringLiteral(
+                      "(%1,'2024-05-02 10:00:00','1','1','1','1','1','1','1','1','1','1','1','%2')")
                       .arg(id, i % 2 ? QStringLiteral("1") : QStringLiteral("0"));
     }
     return {QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, "

@@ -367,7 +367,9 @@ private slots:
             {fx.dm->vdsConnection2, fx.dm->dsQuery2,
              [](TfrmDevStsMon& w, bool on) { w.SetMonitorTimer(on); },
              [](TfrmDevStsMon& w) { return w.GetMonitorTimer(); },
-             [](TfrmDevStsMon& w) { return FilledRows(GridOf(w)) == QList<QStringList>({kRowA}); }});
+             [](TfrmDevStsMon& w) {
+                 return FilledRows(GridOf(w)) == QList<QStringList>({kRowA});
+             }});
     }
 
     void destroyingTheWindowReleasesTheSecondConnection() {

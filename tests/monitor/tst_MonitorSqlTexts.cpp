@@ -9,8 +9,8 @@
 #include "ResrGroupFrm.h"
 #include "ResrInfoFrm.h"
 #include "SqlTextComparison.h"
-#include "TestSupport.h"
 #include "StationSql.h"
+#include "TestSupport.h"
 #include "TrafMonTextFrm.h"
 
 namespace {
@@ -56,8 +56,7 @@ private slots:
         QTest::newRow("survey-point branch, new signal")
             << QStringList{TfrmTrafMonText::ResrBranchSql(1)}
             << QStringList{"RESR_NAME1", "ATC_NUM1"};
-        for (const QString& id : all)
-            texts << OvdCountSql(id, 1) << OvdCountSql(id, 2);
+        for (const QString& id : all) texts << OvdCountSql(id, 1) << OvdCountSql(id, 2);
         QTest::newRow("detector counts of every controller") << texts << QStringList();
 
         texts = QStringList{TfrmTrafMonText::VdsGridSql(QuotedList(vds))};

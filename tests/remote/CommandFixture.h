@@ -50,9 +50,7 @@ public:
         if (!server.Start()) qFatal("stand-in server: %s", server.Error().c_str());
         SetLinkSettings({"127.0.0.1", server.Port(), 2000, 2000});
     }
-    ~TCommandFixture() {
-        SetLinkSettings({});
-    }
+    ~TCommandFixture() { SetLinkSettings({}); }
 
     static PVirtualNode Leaf(TControllerTree& tree, const QString& atcId) {
         TVirtualStringTree* t = tree.LeafTree();
@@ -87,7 +85,8 @@ inline QPushButton* Button(QWidget& w, const char* name) {
     return w.findChild<QPushButton*>(name);
 }
 // Clicks a command button and waits until its routine has shown messages boxes in all.
-inline void PressAndWait(QWidget& w, const char* button, TMessageRecorder& boxes, int messages = 1) {
+inline void PressAndWait(QWidget& w, const char* button, TMessageRecorder& boxes,
+                         int messages = 1) {
     QTest::mouseClick(Button(w, button), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), messages, 5000);
 }
@@ -132,8 +131,9 @@ struct TBoxMoment {
     int reads;
     QString shown;
 };
-inline void NoteEachBox(TMessageRecorder& boxes, QList<TBoxMoment>& moments, const TShortWaits& waits,
-                        const TStatementTrace& trace, const QString& sql, std::function<QString()> shown) {
+inline void NoteEachBox(TMessageRecorder& boxes, QList<TBoxMoment>& moments,
+                        const TShortWaits& waits, const TStatementTrace& trace, const QString& sql,
+                        std::function<QString()> shown) {
     boxes.whileOpen = [&moments, &waits, &trace, sql, shown](const QString&) {
         moments << TBoxMoment{waits.inside, waits.ended, trace.Count(sql), shown()};
     };
@@ -148,10 +148,13 @@ inline void FillEveryGroup(QWidget& w) {
 }
 
 // A fixture controller on one link of one axis, as the tree needs it.
-inline QString ControllerRows(const QString& atcId, int atcNum = 1, const QString& spot = QStringLiteral("S1")) {
-    return QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID, ATC_VER, "
-                          "ATC_CRTE_DATE) VALUES ('%1', %2, '2', 'Y', '%3', 'V1.2', '20040615');"
-                          "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('%1', 'L1', 1, 'Y');")
+inline QString ControllerRows(const QString& atcId, int atcNum = 1,
+                              const QString& spot = QStringLiteral("S1")) {
+    return QStringLiteral(
+               "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID, ATC_VER, "
+               "ATC_CRTE_DATE) VALUES ('%1', %2, '2', 'Y', '%3', 'V1.2', '20040615');"
+               "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('%1', 'L1', 1, "
+               "'Y');")
         .arg(atcId)
         .arg(atcNum)
         .arg(spot);
@@ -160,7 +163,9 @@ inline QString ControllerRows(const QString& atcId, int atcNum = 1, const QStrin
 inline QString BaseRows() {
     return QStringLiteral(
         "INSERT INTO AXLE_INFO VALUES ('A1', '경부선');"
-        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L1', 'A1', '1', '1');"
-        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L2', 'A1', '1', '2');"
+        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L1', 'A1', "
+        "'1', '1');"
+        "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, ROAD_NUM, IOFL_TYPE) VALUES ('L2', 'A1', "
+        "'1', '2');"
         "INSERT INTO SPOT_INFO VALUES ('S1', '한남대교', '서울 용산구 한남동');");
 }

@@ -25,9 +25,11 @@ enum TOutcome { Accepted, Refused, Unreachable, NoController, NotANumber };
 
 QString Fixture() {
     QString sql = BaseRows() + ControllerRows("0312", 312);
-    for (const auto& [index, value] : {std::pair<int, const char*>{3, "30"}, {4, "005010"}, {12, "250"}})
-        sql += QStringLiteral("INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA%1_VALU) "
-                              "VALUES ('0312', %2, '2026-12-01 00:00:00', '%3');")
+    for (const auto& [index, value] :
+         {std::pair<int, const char*>{3, "30"}, {4, "005010"}, {12, "250"}})
+        sql += QStringLiteral(
+                   "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA%1_VALU) "
+                   "VALUES ('0312', %2, '2026-12-01 00:00:00', '%3');")
                    .arg(index, 3, 10, QLatin1Char('0'))
                    .arg(index)
                    .arg(QString::fromLatin1(value));
@@ -37,7 +39,8 @@ QString Fixture() {
 // Everything an operator's key could change in a window: edits, boxes, radio buttons, ticks.
 QStringList Values(QWidget* form) {
     QStringList values;
-    for (QLineEdit* e : form->findChildren<QLineEdit*>()) values << e->objectName() + '=' + e->text();
+    for (QLineEdit* e : form->findChildren<QLineEdit*>())
+        values << e->objectName() + '=' + e->text();
     for (QAbstractButton* b : form->findChildren<QAbstractButton*>())
         if (b->isCheckable()) values << b->objectName() + (b->isChecked() ? "=1" : "=0");
     for (QTreeWidget* tree : form->findChildren<QTreeWidget*>())
@@ -57,19 +60,32 @@ struct TButtonCase {
     const char* badEdit;  // an edit its routine converts: a text there that is no number
 };
 const TButtonCase kButtons[] = {
-    {"param", "btnLoopUp", nullptr},          {"param", "btnLoopDn", nullptr},
-    {"param", "btnSpdUp", nullptr},           {"param", "btnSpdDn", nullptr},
-    {"param", "btnTraVolColTermUp", nullptr}, {"param", "btnTraVolColTermDn", "edTraCollTerm"},
-    {"param", "btnCarRespTimeDefUp", nullptr}, {"param", "btnCarRespTimeDefDn", "edCarNoExist"},
-    {"param", "btnSpdCatUp", nullptr},        {"param", "btnSpdCatDn", "edCatT07"},
-    {"param", "btnCarLenUp", nullptr},        {"param", "btnCarLenDn", "edCarCatT02"},
-    {"param", "btnTraVolUpLimitUp", nullptr}, {"param", "btnTraVolUpLimitDn", "edTraVolUpLimit"},
-    {"param", "btnCarSpdUpLimitUp", nullptr}, {"param", "btnCarSpdUpLimitDn", "edVelUpLimit"},
-    {"param", "btnCarLenUpLimitUp", nullptr}, {"param", "btnCarLenUpLimitDn", "edCarLenUpLimit"},
-    {"remote", "btnSWReset", nullptr},        {"remote", "btnHWInit", nullptr},
-    {"remote", "btnThreshold", nullptr},      {"remote", "btnVer", nullptr},
-    {"remote", "btnLeapTime", nullptr},       {"remote", "btnMemChk", nullptr},
-    {"remote", "btnEchoReq", nullptr},        {"accu", "btnInfoReq", nullptr},
+    {"param", "btnLoopUp", nullptr},
+    {"param", "btnLoopDn", nullptr},
+    {"param", "btnSpdUp", nullptr},
+    {"param", "btnSpdDn", nullptr},
+    {"param", "btnTraVolColTermUp", nullptr},
+    {"param", "btnTraVolColTermDn", "edTraCollTerm"},
+    {"param", "btnCarRespTimeDefUp", nullptr},
+    {"param", "btnCarRespTimeDefDn", "edCarNoExist"},
+    {"param", "btnSpdCatUp", nullptr},
+    {"param", "btnSpdCatDn", "edCatT07"},
+    {"param", "btnCarLenUp", nullptr},
+    {"param", "btnCarLenDn", "edCarCatT02"},
+    {"param", "btnTraVolUpLimitUp", nullptr},
+    {"param", "btnTraVolUpLimitDn", "edTraVolUpLimit"},
+    {"param", "btnCarSpdUpLimitUp", nullptr},
+    {"param", "btnCarSpdUpLimitDn", "edVelUpLimit"},
+    {"param", "btnCarLenUpLimitUp", nullptr},
+    {"param", "btnCarLenUpLimitDn", "edCarLenUpLimit"},
+    {"remote", "btnSWReset", nullptr},
+    {"remote", "btnHWInit", nullptr},
+    {"remote", "btnThreshold", nullptr},
+    {"remote", "btnVer", nullptr},
+    {"remote", "btnLeapTime", nullptr},
+    {"remote", "btnMemChk", nullptr},
+    {"remote", "btnEchoReq", nullptr},
+    {"accu", "btnInfoReq", nullptr},
 };
 }  // namespace
 
@@ -122,7 +138,8 @@ private slots:
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("badEdit");
         const char* presses[] = {"mouse", "Space", "Enter"};
-        const char* outcomes[] = {"accepted", "refused", "server unreachable", "no controller ticked"};
+        const char* outcomes[] = {"accepted", "refused", "server unreachable",
+                                  "no controller ticked"};
         // Every button once; the presses and outcomes turn over so that each pair of them occurs.
         int i = 0;
         for (const TButtonCase& c : kButtons) {
@@ -135,7 +152,8 @@ private slots:
             if (!c.badEdit) continue;
             const int press = i++ % 3;
             QTest::addRow("%s by %s, '1x' in %s", c.button, presses[press], c.badEdit)
-                << c.window << c.button << press << int(NotANumber) << QString::fromLatin1(c.badEdit);
+                << c.window << c.button << press << int(NotANumber)
+                << QString::fromLatin1(c.badEdit);
         }
     }
     void focusAroundACommand() {
@@ -168,7 +186,8 @@ private slots:
         };
         TMessageRecorder boxes;
         boxes.whileOpen = [&](const QString& text) { typeNow("box " + text); };
-        const TSleepHook previousSleep = SetSleepHook([&](int ms) { typeNow(QStringLiteral("%1 ms wait").arg(ms)); });
+        const TSleepHook previousSleep =
+            SetSleepHook([&](int ms) { typeNow(QStringLiteral("%1 ms wait").arg(ms)); });
         const bool runsLater = window != "accu";
         Press(pressed, press);
         if (runsLater) typeNow("before the routine runs");

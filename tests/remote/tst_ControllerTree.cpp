@@ -5,11 +5,11 @@
 #include <QtTest>
 
 #include "Check.h"
+#include "CommandFixture.h"
 #include "ControllerTree.h"
 #include "DebugFrm.h"
 #include "OracleDM.h"
 #include "StatementTrace.h"
-#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -65,7 +65,8 @@ struct THost {
     TControllerTree ct{tree, TDetailStrip{axis, ctl, dir, loops}};
     THost() {
         auto* layout = new QVBoxLayout(&window);
-        for (QWidget* w : std::initializer_list<QWidget*>{tree, axis, ctl, dir, loops}) layout->addWidget(w);
+        for (QWidget* w : std::initializer_list<QWidget*>{tree, axis, ctl, dir, loops})
+            layout->addWidget(w);
         window.resize(300, 700);
     }
 };
@@ -90,7 +91,8 @@ private:
     void Tick(THost& h, PVirtualNode leaf) {
         // As an operator: a click on the node's check box.
         h.tree->scrollToItem(leaf);
-        QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {}, h.tree->CheckBoxRect(leaf).center());
+        QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {},
+                          h.tree->CheckBoxRect(leaf).center());
     }
     // The first leaf of controller atcId under a branch head.
     static PVirtualNode Leaf(THost& h, PVirtualNode branchNode, const QString& atcId) {
@@ -112,9 +114,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        fx = std::make_unique<TProgramFixture>(QString::fromUtf8(kFixture));
-    }
+    void initTestCase() { fx = std::make_unique<TProgramFixture>(QString::fromUtf8(kFixture)); }
     void cleanupTestCase() { fx.reset(); }
 
     void shapeAndCheckBoxes() {
@@ -131,13 +131,15 @@ private slots:
         // 0101 lies on three links of this axis: one leaf per link; 0104 once; new signal never.
         QStringList leaves = Texts(t, gyeongbu);
         leaves.sort();
-        QCOMPARE(leaves, QStringList({"잠실대교", "한남대교 북단", "한남대교 북단", "한남대교 북단"}));
+        QCOMPARE(leaves,
+                 QStringList({"잠실대교", "한남대교 북단", "한남대교 북단", "한남대교 북단"}));
         QStringList olympic = Texts(t, Child(t, h.ct.pAxisBranch, 2));
         olympic.sort();
         QCOMPARE(olympic, QStringList({"반포대교", "잠실대교"}));  // out of operation listed too
         QStringList downtown = Texts(t, Child(t, h.ct.pResrBranch, 0));
         downtown.sort();
-        QCOMPARE(downtown, QStringList({"반포대교", "반포대교", "한남대교 북단"}));  // two controllers at one spot
+        QCOMPARE(downtown, QStringList({"반포대교", "반포대교",
+                                        "한남대교 북단"}));  // two controllers at one spot
         // Only leaves can be ticked.
         for (PVirtualNode n : {h.ct.pRootNode, h.ct.pAxisBranch, h.ct.pResrBranch, gyeongbu})
             QVERIFY(!(n->flags() & Qt::ItemIsUserCheckable));
@@ -150,7 +152,8 @@ private slots:
         QVERIFY(gyeongbu->isExpanded() && h.ct.pResrBranch->isExpanded());
         // After the build the connection is logged off and the datasets closed.
         QVERIFY(!dmOracle->vdsConnection.Connected());
-        for (TSQLClientDataSet* ds : {&dmOracle->dsAxis, &dmOracle->dsPoint, &dmOracle->dsQuery, &dmOracle->dsQuery2})
+        for (TSQLClientDataSet* ds :
+             {&dmOracle->dsAxis, &dmOracle->dsPoint, &dmOracle->dsQuery, &dmOracle->dsQuery2})
             QVERIFY(!ds->Active());
         QVERIFY(h.ct.pCurSel() == nullptr);
     }
@@ -170,21 +173,26 @@ private slots:
         QCOMPARE(leaf->strAXLE_NAME, QStringLiteral("경부선"));
         QCOMPARE(leaf->strParentID, QStringLiteral("A1"));
         QVERIFY(!leaf->strLINK_ID.isEmpty() && !leaf->strATC_ID.isEmpty());
-        const data* groupLeaf = h.tree->GetNodeDataAs<data>(h.tree->GetFirstChild(Child(h.tree, h.ct.pResrBranch, 0)));
+        const data* groupLeaf =
+            h.tree->GetNodeDataAs<data>(h.tree->GetFirstChild(Child(h.tree, h.ct.pResrBranch, 0)));
         QCOMPARE(groupLeaf->strID, QStringLiteral("2"));
         QCOMPARE(groupLeaf->strRESR_SPOT_ID, QStringLiteral("R1"));
         QCOMPARE(groupLeaf->strRESR_NAME, QStringLiteral("도심권"));
         QVERIFY(groupLeaf->strLINK_ID.isEmpty());
-        QCOMPARE(AxisControllersSql("2", "A1"),
-                 QStringLiteral("SELECT DISTINCT L.LINK_ID LINK_ID, S.SPOT_ID SPOT_ID, S.SPOT_NAME SPOT_NAME, "
-                                "T.ATC_ID ATC_ID FROM ROAD_LINK_INFO L,   OVD_INFO O,   ATC_INFO T,   SPOT_INFO S "
-                                "WHERE L.AXLE_ID = 'A1' AND L.LINK_ID=O.LINK_ID AND O.ATC_ID=T.ATC_ID "
-                                "AND T.EQUP_TYPE = '2' AND T.SET_SPOT_ID=S.SPOT_ID "));
-        QCOMPARE(ResrControllersSql("2", "R1"),
-                 QStringLiteral("SELECT DISTINCT S.SPOT_ID SPOT_ID, S.SPOT_NAME SPOT_NAME, A.ATC_ID ATC_ID "
-                                "FROM RESR_SPOT_CONF_INFO C,   SPOT_INFO S,   ATC_INFO A WHERE C.RESR_GRUP_NUM='0' "
-                                "AND C.RESR_SPOT_ID='R1' AND C.SPOT_ID=S.SPOT_ID AND S.SPOT_ID=A.SET_SPOT_ID "
-                                "AND A.EQUP_TYPE = '2' "));
+        QCOMPARE(
+            AxisControllersSql("2", "A1"),
+            QStringLiteral(
+                "SELECT DISTINCT L.LINK_ID LINK_ID, S.SPOT_ID SPOT_ID, S.SPOT_NAME SPOT_NAME, "
+                "T.ATC_ID ATC_ID FROM ROAD_LINK_INFO L,   OVD_INFO O,   ATC_INFO T,   SPOT_INFO S "
+                "WHERE L.AXLE_ID = 'A1' AND L.LINK_ID=O.LINK_ID AND O.ATC_ID=T.ATC_ID "
+                "AND T.EQUP_TYPE = '2' AND T.SET_SPOT_ID=S.SPOT_ID "));
+        QCOMPARE(
+            ResrControllersSql("2", "R1"),
+            QStringLiteral(
+                "SELECT DISTINCT S.SPOT_ID SPOT_ID, S.SPOT_NAME SPOT_NAME, A.ATC_ID ATC_ID "
+                "FROM RESR_SPOT_CONF_INFO C,   SPOT_INFO S,   ATC_INFO A WHERE C.RESR_GRUP_NUM='0' "
+                "AND C.RESR_SPOT_ID='R1' AND C.SPOT_ID=S.SPOT_ID AND S.SPOT_ID=A.SET_SPOT_ID "
+                "AND A.EQUP_TYPE = '2' "));
         // Each station query is kept in a hidden debug window.
         bool found = false;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -194,7 +202,9 @@ private slots:
     }
 
     void quoteInAnIdCannotChangeTheStatement() {
-        QCOMPARE(AxisControllersSql("2", "A1' OR '1'='1").count(QStringLiteral("'A1'' OR ''1''=''1'")), 1);
+        QCOMPARE(
+            AxisControllersSql("2", "A1' OR '1'='1").count(QStringLiteral("'A1'' OR ''1''=''1'")),
+            1);
         QVERIFY(OvdCountSql("0101'--", 1).endsWith(QStringLiteral("A.ATC_ID = '0101''--'")));
     }
 
@@ -206,10 +216,12 @@ private slots:
         int selections = 0;
         h.ct.OnSelected = [&](const data*) { ++selections; };
         PVirtualNode axisLeaf = nullptr;
-        for (PVirtualNode n = h.tree->GetFirstChild(Child(h.tree, h.ct.pAxisBranch, 1)); n; n = h.tree->GetNextSibling(n))
+        for (PVirtualNode n = h.tree->GetFirstChild(Child(h.tree, h.ct.pAxisBranch, 1)); n;
+             n = h.tree->GetNextSibling(n))
             if (h.tree->GetNodeDataAs<data>(n)->strATC_ID == "0101") axisLeaf = n;
         PVirtualNode groupLeaf = nullptr;
-        for (PVirtualNode n = h.tree->GetFirstChild(Child(h.tree, h.ct.pResrBranch, 1)); n; n = h.tree->GetNextSibling(n))
+        for (PVirtualNode n = h.tree->GetFirstChild(Child(h.tree, h.ct.pResrBranch, 1)); n;
+             n = h.tree->GetNextSibling(n))
             if (h.tree->GetNodeDataAs<data>(n)->strATC_ID == "0101") groupLeaf = n;
         QVERIFY(axisLeaf && groupLeaf);
 
@@ -236,7 +248,8 @@ private slots:
         // Clicking a node's text focuses it and ticks nothing.
         QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {},
                           h.tree->visualItemRect(Child(h.tree, h.ct.pAxisBranch, 2)).center());
-        QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {}, h.tree->visualItemRect(axisLeaf).center());
+        QTest::mouseClick(h.tree->viewport(), Qt::LeftButton, {},
+                          h.tree->visualItemRect(axisLeaf).center());
         QCOMPARE(Ticked(h), QList<PVirtualNode>({groupLeaf}));
         QCOMPARE(selections, 3);
     }
@@ -249,13 +262,23 @@ private slots:
         QTest::addColumn<QString>("dir");
         QTest::addColumn<QString>("loops");
         QTest::newRow("axis branch: 3 in, 2 out, a stopped detector left out")
-            << "0101" << 0 << "경부선" << "231" << "유입 : 3, 유출 : 2" << "5";
+            << "0101" << 0 << "경부선"
+            << "231"
+            << "유입 : 3, 유출 : 2"
+            << "5";
         QTest::newRow("group branch: axis and number read from the database, untrimmed")
-            << "0101" << 1 << "경부선 " << "231" << "유입 : 3, 유출 : 2" << "5";
-        QTest::newRow("out of operation: every count 0")
-            << "0102" << 0 << "올림픽대로" << "232" << "유입 : 0, 유출 : 0" << "0";
-        QTest::newRow("detectors on two axes: first axis by name")
-            << "0104" << 1 << "경부선 " << "234" << "유입 : 2, 유출 : 0" << "2";
+            << "0101" << 1 << "경부선 "
+            << "231"
+            << "유입 : 3, 유출 : 2"
+            << "5";
+        QTest::newRow("out of operation: every count 0") << "0102" << 0 << "올림픽대로"
+                                                         << "232"
+                                                         << "유입 : 0, 유출 : 0"
+                                                         << "0";
+        QTest::newRow("detectors on two axes: first axis by name") << "0104" << 1 << "경부선 "
+                                                                   << "234"
+                                                                   << "유입 : 2, 유출 : 0"
+                                                                   << "2";
     }
     void detailStrip() {
         QFETCH(QString, atcId);
@@ -320,7 +343,8 @@ private slots:
         QCOMPARE(boxes.messages.size(), 1);
         QVERIFY2(boxes.messages[0].contains("RESR_SPOT_CONF_INFO", Qt::CaseInsensitive),
                  qPrintable(boxes.messages[0]));
-        QCOMPARE(Texts(h.tree, h.ct.pAxisBranch), QStringList({"강변북로", "경부선", "올림픽대로"}));
+        QCOMPARE(Texts(h.tree, h.ct.pAxisBranch),
+                 QStringList({"강변북로", "경부선", "올림픽대로"}));
         QCOMPARE(h.tree->ChildCount(h.ct.pResrBranch), 1);  // the group added before the failure
         QVERIFY(!h.ct.pRootNode->isExpanded());
         // The next query can run: nothing was left open.

@@ -11,7 +11,8 @@
 #include "RemoteCtrl.h"
 
 namespace {
-QString AccuRow(const char* id, int lane, const QString& time, double sped, int traf, double occu, int used = 0) {
+QString AccuRow(const char* id, int lane, const QString& time, double sped, int traf, double occu,
+                int used = 0) {
     return QStringLiteral("INSERT INTO ACCU_TRAF_INFO VALUES ('%1', %2, '%3', %4, %5, %6, %7);")
         .arg(QString::fromLatin1(id))
         .arg(lane)
@@ -29,21 +30,27 @@ QString Fixture() {
     sql += QStringLiteral(
         "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0102', 'L1', 2, 'Y');"
         "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0102', 'L2', 3, 'Y');"
-        "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0102', 'L2', 4, 'Y');");
-    sql += AccuRow("0102", 1, "2026-12-08 07:00:00", 60, 10, 5) + AccuRow("0102", 2, "2026-12-08 07:00:00", 80, 12, 7) +
-           AccuRow("0102", 3, "2026-12-08 07:00:00", 50, 8, 4) + AccuRow("0102", 4, "2026-12-08 07:00:00", 40, 6, 2);
+        "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('0102', 'L2', 4, "
+        "'Y');");
+    sql += AccuRow("0102", 1, "2026-12-08 07:00:00", 60, 10, 5) +
+           AccuRow("0102", 2, "2026-12-08 07:00:00", 80, 12, 7) +
+           AccuRow("0102", 3, "2026-12-08 07:00:00", 50, 8, 4) +
+           AccuRow("0102", 4, "2026-12-08 07:00:00", 40, 6, 2);
     sql += AccuRow("0102", 1, "2026-12-08 06:00:00", 99, 99, 99, 1);  // already used: left out
     // 0103: ten detection times on one lane.
     sql += ControllerRows("0103", 232);
     for (int i = 0; i < 10; ++i)
-        sql += AccuRow("0103", 1, QStringLiteral("2026-12-08 08:%1:00").arg(i * 5, 2, 10, QLatin1Char('0')), 50 + i, i, 1);
+        sql += AccuRow("0103", 1,
+                       QStringLiteral("2026-12-08 08:%1:00").arg(i * 5, 2, 10, QLatin1Char('0')),
+                       50 + i, i, 1);
     // 0104: more rows than the grid was made for.
     sql += ControllerRows("0104", 233);
     for (int i = 0; i < 520; ++i)
-        sql += AccuRow("0104", 1, QStringLiteral("2026-12-%1 %2:%3:00")
-                                      .arg(1 + i / 96, 2, 10, QLatin1Char('0'))
-                                      .arg((i / 4) % 24, 2, 10, QLatin1Char('0'))
-                                      .arg((i % 4) * 15, 2, 10, QLatin1Char('0')),
+        sql += AccuRow("0104", 1,
+                       QStringLiteral("2026-12-%1 %2:%3:00")
+                           .arg(1 + i / 96, 2, 10, QLatin1Char('0'))
+                           .arg((i / 4) % 24, 2, 10, QLatin1Char('0'))
+                           .arg((i % 4) * 15, 2, 10, QLatin1Char('0')),
                        60, 1, 1);
     return sql;
 }
@@ -76,25 +83,31 @@ private slots:
         QCOMPARE(g->MaxRows(), 500);
         QStringList headers;
         for (int c = 1; c <= 10; ++c) headers << Cell(g, 0, c);
-        QCOMPARE(headers, QStringList({"도로번호", "제어기번호", "설치 위치", "검지 시각", "유입 속도", "유입 교통량",
-                                       "유입 점유율", "유출속도", "유출 교통량", "유출 점유율"}));
+        QCOMPARE(headers, QStringList({"도로번호", "제어기번호", "설치 위치", "검지 시각",
+                                       "유입 속도", "유입 교통량", "유입 점유율", "유출속도",
+                                       "유출 교통량", "유출 점유율"}));
         QCOMPARE(w.windowTitle(), QStringLiteral("축적 교통 정보 요청"));
     }
 
     void statementText() {
-        QCOMPARE(AccuTrafSql("0102"),
-                 QStringLiteral(
-                     "SELECT R.ROAD_NUM ROAD_NUM, A.ATC_NUM ATC_NUM, S.SPOT_LOCA SPOT_LOCA, M.DETC_TIME DETC_TIME, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.SPED,0)),2) AS ISPED, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.TRAF,0)),2) AS ITRAF, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.OCCU_RATE,0)),2) AS IOCCURATE, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.SPED,0)),2) AS OSPED, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.TRAF,0)),2) AS OTRAF, "
-                     "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.OCCU_RATE,0)),2) AS OOCCURATE "
-                     "FROM ACCU_TRAF_INFO M, \tOVD_INFO O, \tROAD_LINK_INFO R,      \tATC_INFO A,      \tSPOT_INFO S "
-                     "WHERE M.ATC_ID = A.ATC_ID   AND A.SET_SPOT_ID = S.SPOT_ID   AND M.ATC_ID = O.ATC_ID "
-                     "  AND M.LANE_NUM = O.LANE_NUM   AND O.LINK_ID = R.LINK_ID   AND M.USED_STAT = 0 "
-                     "  AND M.ATC_ID = '0102'  GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME "));
+        QCOMPARE(
+            AccuTrafSql("0102"),
+            QStringLiteral(
+                "SELECT R.ROAD_NUM ROAD_NUM, A.ATC_NUM ATC_NUM, S.SPOT_LOCA SPOT_LOCA, M.DETC_TIME "
+                "DETC_TIME, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.SPED,0)),2) AS ISPED, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.TRAF,0)),2) AS ITRAF, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.OCCU_RATE,0)),2) AS IOCCURATE, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.SPED,0)),2) AS OSPED, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.TRAF,0)),2) AS OTRAF, "
+                "ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.OCCU_RATE,0)),2) AS OOCCURATE "
+                "FROM ACCU_TRAF_INFO M, \tOVD_INFO O, \tROAD_LINK_INFO R,      \tATC_INFO A,      "
+                "\tSPOT_INFO S "
+                "WHERE M.ATC_ID = A.ATC_ID   AND A.SET_SPOT_ID = S.SPOT_ID   AND M.ATC_ID = "
+                "O.ATC_ID "
+                "  AND M.LANE_NUM = O.LANE_NUM   AND O.LINK_ID = R.LINK_ID   AND M.USED_STAT = 0 "
+                "  AND M.ATC_ID = '0102'  GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, "
+                "M.DETC_TIME "));
     }
 
     void acceptedRequestWaitsThenShowsAverages() {
@@ -129,7 +142,9 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0103");
         w.btnInfoReqClick();
         for (int r = 1; r <= 10; ++r) {
-            QCOMPARE(Cell(w.Grid(), r, 4), QStringLiteral("2026-12-08 08:%1:00").arg((r - 1) * 5, 2, 10, QLatin1Char('0')));
+            QCOMPARE(
+                Cell(w.Grid(), r, 4),
+                QStringLiteral("2026-12-08 08:%1:00").arg((r - 1) * 5, 2, 10, QLatin1Char('0')));
             QCOMPARE(Cell(w.Grid(), r, 5), QString::number(50 + r - 1));
         }
         QVERIFY(Cell(w.Grid(), 11, 1).isEmpty());

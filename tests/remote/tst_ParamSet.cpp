@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "CommandFixture.h"
 #include "MdiWindows.h"
 #include "OracleDM.h"
 #include "ParamSet.h"
-#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -29,14 +29,17 @@ QString Fixture() {
         "INSERT INTO ROAD_LINK_INFO (LINK_ID, AXLE_ID, IOFL_TYPE) VALUES ('L1', 'A1', '1');"
         "INSERT INTO SPOT_INFO VALUES ('S1', '한남대교', '서울');");
     for (const char* id : {"0101", "0102", "0103", "0104"}) {
-        sql += QStringLiteral("INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) "
-                              "VALUES ('%1', 1, '2', 'Y', 'S1');"
-                              "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('%1', 'L1', 1, 'Y');")
+        sql += QStringLiteral(
+                   "INSERT INTO ATC_INFO (ATC_ID, ATC_NUM, EQUP_TYPE, OPER_STAT, SET_SPOT_ID) "
+                   "VALUES ('%1', 1, '2', 'Y', 'S1');"
+                   "INSERT INTO OVD_INFO (ATC_ID, LINK_ID, LANE_NUM, OPER_STAT) VALUES ('%1', "
+                   "'L1', 1, 'Y');")
                    .arg(QString::fromLatin1(id));
     }
     auto row = [](const char* id, int index, const char* time, const QString& value) {
-        return QStringLiteral("INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA%1_VALU) "
-                              "VALUES ('%2', %3, '%4', '%5');")
+        return QStringLiteral(
+                   "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA%1_VALU) "
+                   "VALUES ('%2', %3, '%4', '%5');")
             .arg(index, 3, 10, QLatin1Char('0'))
             .arg(QString::fromLatin1(id))
             .arg(index)
@@ -77,7 +80,9 @@ private:
                 if (t->GetNodeDataAs<data>(n)->strATC_ID == atcId) return n;
         return nullptr;
     }
-    static QString Text(QWidget& w, const QString& name) { return w.findChild<QLineEdit*>(name)->text(); }
+    static QString Text(QWidget& w, const QString& name) {
+        return w.findChild<QLineEdit*>(name)->text();
+    }
     static QList<int> Ticked(QWidget& w, const char* pattern) {
         QList<int> out;
         for (int k = 1; k <= 32; ++k)
@@ -88,14 +93,13 @@ private:
     static QStringList Snapshot(QWidget& w) {
         QStringList s;
         for (QLineEdit* e : w.findChildren<QLineEdit*>()) s << e->objectName() + '=' + e->text();
-        for (QCheckBox* c : w.findChildren<QCheckBox*>()) s << c->objectName() + '=' + (c->isChecked() ? "1" : "0");
+        for (QCheckBox* c : w.findChildren<QCheckBox*>())
+            s << c->objectName() + '=' + (c->isChecked() ? "1" : "0");
         return s;
     }
 
 private slots:
-    void initTestCase() {
-        fx = std::make_unique<TProgramFixture>(Fixture());
-    }
+    void initTestCase() { fx = std::make_unique<TProgramFixture>(Fixture()); }
     void cleanupTestCase() { fx.reset(); }
 
     void layoutAndDesignTexts() {
@@ -115,13 +119,15 @@ private slots:
     }
 
     void statementText() {
-        QCOMPARE(ParamGroupSql("0101", 5),
-                 QStringLiteral("SELECT MAGM_TIME, PARA_INDX, PARA001_VALU, PARA002_VALU, PARA003_VALU, "
-                                "PARA004_VALU, PARA005_VALU, PARA006_VALU, PARA012_VALU, PARA013_VALU, "
-                                "PARA014_VALU, PARA016_VALU, PARA017_VALU, PARA020_VALU  FROM ATC_PARA_HIST_INFO "
-                                "WHERE MAGM_TIME = (     SELECT     MAX(MAGM_TIME) TM     FROM ATC_PARA_HIST_INFO"
-                                "     WHERE ATC_ID = '0101'     AND PARA_INDX = 5 ) AND ATC_ID = '0101' "
-                                "AND PARA_INDX = 5 "));
+        QCOMPARE(
+            ParamGroupSql("0101", 5),
+            QStringLiteral(
+                "SELECT MAGM_TIME, PARA_INDX, PARA001_VALU, PARA002_VALU, PARA003_VALU, "
+                "PARA004_VALU, PARA005_VALU, PARA006_VALU, PARA012_VALU, PARA013_VALU, "
+                "PARA014_VALU, PARA016_VALU, PARA017_VALU, PARA020_VALU  FROM ATC_PARA_HIST_INFO "
+                "WHERE MAGM_TIME = (     SELECT     MAX(MAGM_TIME) TM     FROM ATC_PARA_HIST_INFO"
+                "     WHERE ATC_ID = '0101'     AND PARA_INDX = 5 ) AND ATC_ID = '0101' "
+                "AND PARA_INDX = 5 "));
         QVERIFY(ParamGroupSql("01'01", 1).contains("ATC_ID = '01''01'"));
     }
 
@@ -164,7 +170,8 @@ private slots:
         w.Tree().LeafTreeChecked(Leaf(w, "0101"));
         w.findChild<QLineEdit*>("edVelUpLimit")->setText("typed, not sent");
         w.Tree().LeafTreeChecked(Leaf(w, "0103"));  // no stored rows at all
-        for (QLineEdit* e : w.findChildren<QLineEdit*>()) QVERIFY2(e->text().isEmpty(), qPrintable(e->objectName()));
+        for (QLineEdit* e : w.findChildren<QLineEdit*>())
+            QVERIFY2(e->text().isEmpty(), qPrintable(e->objectName()));
         QVERIFY(Ticked(w, "chkLoop%02d").isEmpty() && Ticked(w, "chkSpd%02d").isEmpty());
         QVERIFY(boxes.messages.isEmpty());
     }
@@ -251,7 +258,8 @@ private slots:
             QCOMPARE(Application()->LastResortReports(), lastResort);
             if (removed) {
                 QCOMPARE(boxes.messages.size(), 1);
-                QVERIFY2(boxes.messages.first().contains("unable to open"), qPrintable(boxes.messages.first()));
+                QVERIFY2(boxes.messages.first().contains("unable to open"),
+                         qPrintable(boxes.messages.first()));
             } else {
                 QCOMPARE(Text(w, "edTraCollTerm"), QStringLiteral("45"));
                 QVERIFY(boxes.messages.isEmpty());

@@ -31,8 +31,10 @@ const TGroupCase kGroups[] = {
 QString Fixture() {
     QString sql = BaseRows() + ControllerRows("0312", 312) + ControllerRows("0101", 101);
     sql += QStringLiteral(
-        "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) VALUES ('0312', 3, '2026-12-01 00:00:00', '30');"
-        "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA012_VALU) VALUES ('0312', 12, '2026-12-01 00:00:00', '250');");
+        "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA003_VALU) VALUES "
+        "('0312', 3, '2026-12-01 00:00:00', '30');"
+        "INSERT INTO ATC_PARA_HIST_INFO (ATC_ID, PARA_INDX, MAGM_TIME, PARA012_VALU) VALUES "
+        "('0312', 12, '2026-12-01 00:00:00', '250');");
     return sql;
 }
 }  // namespace
@@ -42,10 +44,13 @@ class tst_ParamUpDown : public QObject {
 private:
     std::unique_ptr<TCommandFixture> fx;
 
-    static void Set(QWidget& w, const char* edit, const QString& text) { w.findChild<QLineEdit*>(edit)->setText(text); }
+    static void Set(QWidget& w, const char* edit, const QString& text) {
+        w.findChild<QLineEdit*>(edit)->setText(text);
+    }
     QByteArray OnlyFrame() {
         const auto frames = fx->server.Frames();
-        return frames.size() == 1 ? frames[0].frame : QByteArray("count " + QByteArray::number(int(frames.size())));
+        return frames.size() == 1 ? frames[0].frame
+                                  : QByteArray("count " + QByteArray::number(int(frames.size())));
     }
 
 private slots:
@@ -75,38 +80,50 @@ private slots:
         QTest::addColumn<QStringList>("edits");  // name=text pairs
         QTest::addColumn<QByteArray>("frame");
         const auto B = TCommandFixture::Bytes;
-        QTest::newRow("index 1, loops 1, 9, 32") << "btnLoopDn" << QStringList({"chkLoop01", "chkLoop09", "chkLoop32"})
-                                                 << QStringList() << B({3, 12, 14, 1, 0x80, 0x80, 0x00, 0x01});
-        QTest::newRow("index 1, no loop") << "btnLoopDn" << QStringList() << QStringList() << B({3, 12, 14, 1, 0, 0, 0, 0});
+        QTest::newRow("index 1, loops 1, 9, 32")
+            << "btnLoopDn" << QStringList({"chkLoop01", "chkLoop09", "chkLoop32"}) << QStringList()
+            << B({3, 12, 14, 1, 0x80, 0x80, 0x00, 0x01});
+        QTest::newRow("index 1, no loop")
+            << "btnLoopDn" << QStringList() << QStringList() << B({3, 12, 14, 1, 0, 0, 0, 0});
         QByteArray spd = B({3, 12, 14, 2}) + QByteArray(32, 0);
         spd[4] = 1;
         spd[35] = 1;
-        QTest::newRow("index 2, loops 1 and 32: 36 bytes") << "btnSpdDn" << QStringList({"chkSpd01", "chkSpd32"})
-                                                           << QStringList() << spd;
+        QTest::newRow("index 2, loops 1 and 32: 36 bytes")
+            << "btnSpdDn" << QStringList({"chkSpd01", "chkSpd32"}) << QStringList() << spd;
         QByteArray cat = B({3, 12, 14, 5}) + QByteArray(12, 0);
         for (int k = 1; k <= 12; ++k) cat[3 + k] = char(k);
         cat[4] = 0x0A;
         cat[15] = 0x2C;
         QStringList catEdits;
-        for (int k = 1; k <= 12; ++k) catEdits << QString::asprintf("edCatT%02d=%d", k, k == 1 ? 10 : k == 12 ? 300 : k);
-        catEdits << "edCatF03=" << "edCatF05=abc";  // lower bounds are not sent
+        for (int k = 1; k <= 12; ++k)
+            catEdits << QString::asprintf("edCatT%02d=%d", k, k == 1 ? 10 : k == 12 ? 300 : k);
+        catEdits << "edCatF03="
+                 << "edCatF05=abc";  // lower bounds are not sent
         QTest::newRow("index 5, 10 and 300") << "btnSpdCatDn" << QStringList() << catEdits << cat;
-        QTest::newRow("index 4, 3 and 5") << "btnCarRespTimeDefDn" << QStringList()
-                                          << QStringList({"edCarExist=3", "edCarNoExist=5"}) << B({3, 12, 14, 4, 3, 5});
-        QTest::newRow("index 3") << "btnTraVolColTermDn" << QStringList() << QStringList({"edTraCollTerm=30"})
-                                 << B({3, 12, 14, 3, 30});
-        QTest::newRow("index 12") << "btnTraVolUpLimitDn" << QStringList() << QStringList({"edTraVolUpLimit=250"})
+        QTest::newRow("index 4, 3 and 5")
+            << "btnCarRespTimeDefDn" << QStringList()
+            << QStringList({"edCarExist=3", "edCarNoExist=5"}) << B({3, 12, 14, 4, 3, 5});
+        QTest::newRow("index 3") << "btnTraVolColTermDn" << QStringList()
+                                 << QStringList({"edTraCollTerm=30"}) << B({3, 12, 14, 3, 30});
+        QTest::newRow("index 12") << "btnTraVolUpLimitDn" << QStringList()
+                                  << QStringList({"edTraVolUpLimit=250"})
                                   << B({3, 12, 14, 12, 250});
-        QTest::newRow("index 13, 255") << "btnCarSpdUpLimitDn" << QStringList() << QStringList({"edVelUpLimit=255"})
-                                       << B({3, 12, 14, 13, 0xFF});
-        QTest::newRow("index 13, 256 keeps the low byte") << "btnCarSpdUpLimitDn" << QStringList()
-                                                          << QStringList({"edVelUpLimit=256"}) << B({3, 12, 14, 13, 0x00});
-        QTest::newRow("index 13, -1") << "btnCarSpdUpLimitDn" << QStringList() << QStringList({"edVelUpLimit=-1"})
-                                      << B({3, 12, 14, 13, 0xFF});
-        QTest::newRow("index 14") << "btnCarLenUpLimitDn" << QStringList() << QStringList({"edCarLenUpLimit=180"})
+        QTest::newRow("index 13, 255")
+            << "btnCarSpdUpLimitDn" << QStringList() << QStringList({"edVelUpLimit=255"})
+            << B({3, 12, 14, 13, 0xFF});
+        QTest::newRow("index 13, 256 keeps the low byte")
+            << "btnCarSpdUpLimitDn" << QStringList() << QStringList({"edVelUpLimit=256"})
+            << B({3, 12, 14, 13, 0x00});
+        QTest::newRow("index 13, -1")
+            << "btnCarSpdUpLimitDn" << QStringList() << QStringList({"edVelUpLimit=-1"})
+            << B({3, 12, 14, 13, 0xFF});
+        QTest::newRow("index 14") << "btnCarLenUpLimitDn" << QStringList()
+                                  << QStringList({"edCarLenUpLimit=180"})
                                   << B({3, 12, 14, 14, 180});
-        QTest::newRow("index 6, upper bounds in 10 cm steps") << "btnCarLenDn" << QStringList()
-            << QStringList({"edCarCatT01=550", "edCarCatT02=900", "edCarCatT03=2550", "edCarCatF01=x"})
+        QTest::newRow("index 6, upper bounds in 10 cm steps")
+            << "btnCarLenDn" << QStringList()
+            << QStringList(
+                   {"edCarCatT01=550", "edCarCatT02=900", "edCarCatT03=2550", "edCarCatF01=x"})
             << B({3, 12, 14, 6, 55, 90, 255});
     }
     void downloadFrames() {
@@ -147,15 +164,17 @@ private slots:
                 {
                     TMessageRecorder boxes;
                     PressAndWait(w, button, boxes);
-                    const QString fail = (g.index == 5 && !up) ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
-                                                               : QString::fromUtf8(g.text) + kind + " fail ";
+                    const QString fail = (g.index == 5 && !up)
+                                             ? QStringLiteral("속도 카테고리 분류  DOWNLOAD fail ")
+                                             : QString::fromUtf8(g.text) + kind + " fail ";
                     QCOMPARE(boxes.messages.first(), fail);
                 }
                 QVERIFY(Button(w, button)->isEnabled());
             }
         }
         QCOMPARE(waits.waits.size(), 9);  // one wait per accepted upload
-        QVERIFY(std::all_of(waits.waits.begin(), waits.waits.end(), [](int ms) { return ms == 1000; }));
+        QVERIFY(
+            std::all_of(waits.waits.begin(), waits.waits.end(), [](int ms) { return ms == 1000; }));
     }
 
     void buttonsHeldOnlyWhereTheTableSays() {
@@ -168,7 +187,9 @@ private slots:
                 FillEveryGroup(w);
                 TMessageRecorder boxes;
                 bool enabledWhileShown = false;
-                boxes.whileOpen = [&](const QString&) { enabledWhileShown = Button(w, button)->isEnabled(); };
+                boxes.whileOpen = [&](const QString&) {
+                    enabledWhileShown = Button(w, button)->isEnabled();
+                };
                 PressAndWait(w, button, boxes);
                 QCOMPARE(enabledWhileShown, !up && !g.dnDisabled);
                 QVERIFY(Button(w, button)->isEnabled());
@@ -207,12 +228,24 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("text");
-        QTest::newRow("index 3 empty") << "btnTraVolColTermDn" << "edTraCollTerm" << "";
-        QTest::newRow("index 4 letters") << "btnCarRespTimeDefDn" << "edCarNoExist" << "5a";
-        QTest::newRow("index 5 one empty upper bound") << "btnSpdCatDn" << "edCatT07" << "";
-        QTest::newRow("index 12 outside 32 bits") << "btnTraVolUpLimitDn" << "edTraVolUpLimit" << "4294967296";
-        QTest::newRow("index 13 blank") << "btnCarSpdUpLimitDn" << "edVelUpLimit" << " ";
-        QTest::newRow("index 6 empty") << "btnCarLenDn" << "edCarCatT02" << "";
+        QTest::newRow("index 3 empty") << "btnTraVolColTermDn"
+                                       << "edTraCollTerm"
+                                       << "";
+        QTest::newRow("index 4 letters") << "btnCarRespTimeDefDn"
+                                         << "edCarNoExist"
+                                         << "5a";
+        QTest::newRow("index 5 one empty upper bound") << "btnSpdCatDn"
+                                                       << "edCatT07"
+                                                       << "";
+        QTest::newRow("index 12 outside 32 bits") << "btnTraVolUpLimitDn"
+                                                  << "edTraVolUpLimit"
+                                                  << "4294967296";
+        QTest::newRow("index 13 blank") << "btnCarSpdUpLimitDn"
+                                        << "edVelUpLimit"
+                                        << " ";
+        QTest::newRow("index 6 empty") << "btnCarLenDn"
+                                       << "edCarCatT02"
+                                       << "";
     }
     void editsThatAreNoNumberSendNothing() {
         QFETCH(QString, button);
@@ -246,7 +279,8 @@ private slots:
         FillEveryGroup(w);
         Set(w, "edCarCatT02", value);
         PressAndWait(w, "btnCarLenDn", boxes);
-        QVERIFY2(boxes.messages.first().contains("차종 분류 #2") && boxes.messages.first().contains(value),
+        QVERIFY2(boxes.messages.first().contains("차종 분류 #2") &&
+                     boxes.messages.first().contains(value),
                  qPrintable(boxes.messages.first()));
         QCOMPARE(fx->server.Frames().size(), size_t(0));
         QVERIFY(Button(w, "btnCarLenDn")->isEnabled());
@@ -267,7 +301,9 @@ private slots:
         });
         TMessageRecorder boxes;
         QString duringBox;
-        boxes.whileOpen = [&](const QString&) { duringBox = w.findChild<QLineEdit*>("edTraCollTerm")->text(); };
+        boxes.whileOpen = [&](const QString&) {
+            duringBox = w.findChild<QLineEdit*>("edTraCollTerm")->text();
+        };
         PressAndWait(w, "btnTraVolColTermUp", boxes);
         QCOMPARE(duringBox, QStringLiteral("30"));  // the box comes first
         QCOMPARE(waits.waits, QVector<int>({1000}));
@@ -283,7 +319,8 @@ private slots:
         TStatementTrace trace(dmOracle->vdsConnection);
         const QString read = ParamGroupSql("0312", 12);
         QList<TBoxMoment> seen;
-        NoteEachBox(boxes, seen, waits, trace, read, [&] { return w.findChild<QLineEdit*>("edTraVolUpLimit")->text(); });
+        NoteEachBox(boxes, seen, waits, trace, read,
+                    [&] { return w.findChild<QLineEdit*>("edTraVolUpLimit")->text(); });
         Set(w, "edTraVolUpLimit", "999");  // typed, not sent
         QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);
         QTest::mouseClick(Button(w, "btnTraVolUpLimitUp"), Qt::LeftButton);

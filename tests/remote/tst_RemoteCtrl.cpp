@@ -20,24 +20,28 @@ QString Fixture() {
     for (int i = 1; i <= 20; ++i) sql += ControllerRows(QString::asprintf("01%02d", i), 100 + i);
     sql += ControllerRows("0312", 312);
     sql += QStringLiteral("UPDATE ATC_INFO SET ATC_CRTE_DATE = '2004' WHERE ATC_ID = '0102';");
-    sql += QStringLiteral("UPDATE ATC_INFO SET ATC_VER = NULL, ATC_CRTE_DATE = NULL WHERE ATC_ID = '0103';");
+    sql += QStringLiteral(
+        "UPDATE ATC_INFO SET ATC_VER = NULL, ATC_CRTE_DATE = NULL WHERE ATC_ID = '0103';");
     // One management reply per controller 0101..0115, the fields a case needs.
     const char* rows[] = {
-        "'0101', 1, 3725, 'N', ' loop test '",  "'0102', 0, 59, 'n', 'loop'",
-        "'0103', 2, 3600, 'N ', 'x'",           "'0104', NULL, 0, '', 'y'",
-        "'0105', 1, -5, NULL, NULL",            "'0106', 0, 86399, 'N', '점검중'",
+        "'0101', 1, 3725, 'N', ' loop test '", "'0102', 0, 59, 'n', 'loop'",
+        "'0103', 2, 3600, 'N ', 'x'",          "'0104', NULL, 0, '', 'y'",
+        "'0105', 1, -5, NULL, NULL",           "'0106', 0, 86399, 'N', '점검중'",
     };
     for (const char* r : rows)
-        sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO, "
-                              "MAGM_RESP_TIME) VALUES (%1, '2026-12-08 10:00:00');")
-                   .arg(QString::fromUtf8(r));
+        sql +=
+            QStringLiteral(
+                "INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, ONLINE_STATUS, MEMORY, ECHO, "
+                "MAGM_RESP_TIME) VALUES (%1, '2026-12-08 10:00:00');")
+                .arg(QString::fromUtf8(r));
     // An empty THRESHOLD text (the server's number column holds none: NULL there).
     sql += QStringLiteral(
                "INSERT INTO OVD_MAGM_HIST_INFO (ATC_ID, THRESHOLD, MAGM_RESP_TIME) VALUES "
                "('0107', %1, '2026-12-08 10:00:00');")
                .arg(OnDriver("''", "NULL"));
     // An older reply must not show.
-    sql += QStringLiteral("INSERT INTO OVD_MAGM_HIST_INFO VALUES ('0101', '2026-12-01 10:00:00', 0, 1, 'E', 'old');");
+    sql += QStringLiteral(
+        "INSERT INTO OVD_MAGM_HIST_INFO VALUES ('0101', '2026-12-01 10:00:00', 0, 1, 'E', 'old');");
     return sql;
 }
 }  // namespace
@@ -48,7 +52,9 @@ private:
     std::unique_ptr<TCommandFixture> fx;
 
     static QLabel* Label(QWidget& w, const char* name) { return w.findChild<QLabel*>(name); }
-    static QRadioButton* Radio(QWidget& w, const char* name) { return w.findChild<QRadioButton*>(name); }
+    static QRadioButton* Radio(QWidget& w, const char* name) {
+        return w.findChild<QRadioButton*>(name);
+    }
     static QLineEdit* Echo(QWidget& w) { return w.findChild<QLineEdit*>("edEchoMsg"); }
     static data Record(const QString& atcId) {
         data d;
@@ -71,14 +77,17 @@ private slots:
         QCOMPARE(Echo(w)->text(), QStringLiteral("loop test"));
         QCOMPARE(Label(w, "lblDisconTime")->text(), QStringLiteral("0 시간 0분 00초"));
         QCOMPARE(Label(w, "Label49")->text(), QStringLiteral("VDS 제어기"));
-        for (const char* b : {"btnSWReset", "btnHWInit", "btnThreshold", "btnVer", "btnLeapTime", "btnMemChk", "btnEchoReq"})
+        for (const char* b : {"btnSWReset", "btnHWInit", "btnThreshold", "btnVer", "btnLeapTime",
+                              "btnMemChk", "btnEchoReq"})
             QCOMPARE(Button(w, b)->text(), QStringLiteral("제어"));
         QCOMPARE(CtrlResultSql("0101"),
-                 QStringLiteral("SELECT THRESHOLD, ONLINE_STATUS, MEMORY, ECHO FROM OVD_MAGM_HIST_INFO WHERE "
-                                "ATC_ID = '0101'AND MAGM_RESP_TIME = (  \tSELECT MAX(MAGM_RESP_TIME) \tFROM "
-                                "OVD_MAGM_HIST_INFO  \tWHERE ATC_ID = '0101') "));
-        QCOMPARE(AtcVersionSql("0101"), QStringLiteral("SELECT ATC_VER, ATC_CRTE_DATE FROM ATC_INFO WHERE "
-                                                       "EQUP_TYPE = '2' AND ATC_ID = '0101'"));
+                 QStringLiteral(
+                     "SELECT THRESHOLD, ONLINE_STATUS, MEMORY, ECHO FROM OVD_MAGM_HIST_INFO WHERE "
+                     "ATC_ID = '0101'AND MAGM_RESP_TIME = (  \tSELECT MAX(MAGM_RESP_TIME) \tFROM "
+                     "OVD_MAGM_HIST_INFO  \tWHERE ATC_ID = '0101') "));
+        QCOMPARE(AtcVersionSql("0101"),
+                 QStringLiteral("SELECT ATC_VER, ATC_CRTE_DATE FROM ATC_INFO WHERE "
+                                "EQUP_TYPE = '2' AND ATC_ID = '0101'"));
     }
 
     void frames_data() {
@@ -88,20 +97,42 @@ private slots:
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("success");
         const auto B = TCommandFixture::Bytes;
-        QTest::newRow("software reset: 3 bytes") << "btnSWReset" << "" << false << B({3, 12, 12}) << "S/W RESET success";
-        QTest::newRow("hardware init: 3 bytes") << "btnHWInit" << "" << false << B({3, 12, 13}) << "H/W INIT success";
-        QTest::newRow("threshold, low") << "btnThreshold" << "" << false << B({3, 12, 10, 0}) << "루프검지기 Threshold 설정 success";
-        QTest::newRow("threshold, high") << "btnThreshold" << "" << true << B({3, 12, 10, 1}) << "루프검지기 Threshold 설정 success";
-        QTest::newRow("version") << "btnVer" << "" << false << B({3, 12, 21}) << "제어기 버전 요청 success";
-        QTest::newRow("communication loss") << "btnLeapTime" << "" << false << B({3, 12, 17}) << "통신단절 경과시간 요청 success";
-        QTest::newRow("memory") << "btnMemChk" << "" << false << B({3, 12, 18}) << "메모리 검사 요청 success";
+        QTest::newRow("software reset: 3 bytes")
+            << "btnSWReset"
+            << "" << false << B({3, 12, 12}) << "S/W RESET success";
+        QTest::newRow("hardware init: 3 bytes")
+            << "btnHWInit"
+            << "" << false << B({3, 12, 13}) << "H/W INIT success";
+        QTest::newRow("threshold, low")
+            << "btnThreshold"
+            << "" << false << B({3, 12, 10, 0}) << "루프검지기 Threshold 설정 success";
+        QTest::newRow("threshold, high")
+            << "btnThreshold"
+            << "" << true << B({3, 12, 10, 1}) << "루프검지기 Threshold 설정 success";
+        QTest::newRow("version") << "btnVer"
+                                 << "" << false << B({3, 12, 21}) << "제어기 버전 요청 success";
+        QTest::newRow("communication loss")
+            << "btnLeapTime"
+            << "" << false << B({3, 12, 17}) << "통신단절 경과시간 요청 success";
+        QTest::newRow("memory") << "btnMemChk"
+                                << "" << false << B({3, 12, 18}) << "메모리 검사 요청 success";
         QByteArray loopTest = B({3, 12, 19}) + QByteArray("loop test") + B({0});
-        QTest::newRow("echo 'loop test': 13 bytes, byte 12 zero") << "btnEchoReq" << "loop test" << false << loopTest << "Echo 메시지 요청 success";
-        QTest::newRow("empty echo: bytes 3-12 zero") << "btnEchoReq" << "" << false << (B({3, 12, 19}) + QByteArray(10, 0)) << "Echo 메시지 요청 success";
-        QTest::newRow("twelve characters cut to ten") << "btnEchoReq" << "abcdefghijkl" << false << (B({3, 12, 19}) + QByteArray("abcdefghij")) << "Echo 메시지 요청 success";
+        QTest::newRow("echo 'loop test': 13 bytes, byte 12 zero")
+            << "btnEchoReq"
+            << "loop test" << false << loopTest << "Echo 메시지 요청 success";
+        QTest::newRow("empty echo: bytes 3-12 zero")
+            << "btnEchoReq"
+            << "" << false << (B({3, 12, 19}) + QByteArray(10, 0)) << "Echo 메시지 요청 success";
+        QTest::newRow("twelve characters cut to ten")
+            << "btnEchoReq"
+            << "abcdefghijkl" << false << (B({3, 12, 19}) + QByteArray("abcdefghij"))
+            << "Echo 메시지 요청 success";
         // 점검 in code page 949 is C1 A1 B0 CB; the sixth character is cut in its middle.
-        QTest::newRow("Korean echo as code page 949") << "btnEchoReq" << "점검 중입니다" << false
-            << (B({3, 12, 19}) + ToCp949(QStringLiteral("점검 중입니다")).left(10)) << "Echo 메시지 요청 success";
+        QTest::newRow("Korean echo as code page 949")
+            << "btnEchoReq"
+            << "점검 중입니다" << false
+            << (B({3, 12, 19}) + ToCp949(QStringLiteral("점검 중입니다")).left(10))
+            << "Echo 메시지 요청 success";
     }
     void frames() {
         QFETCH(QString, button);
@@ -135,13 +166,20 @@ private slots:
     void refusedAndFailed_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("failure");
-        QTest::newRow("reset") << "btnSWReset" << "S/W RESET fail ";
-        QTest::newRow("init") << "btnHWInit" << "H/W INIT fail ";
-        QTest::newRow("threshold") << "btnThreshold" << "루프검지기 Threshold 설정 fail ";
-        QTest::newRow("version") << "btnVer" << "제어기 버전 요청 fail ";
-        QTest::newRow("communication loss") << "btnLeapTime" << "통신단절 경과시간 요청 fail ";
-        QTest::newRow("memory") << "btnMemChk" << "메모리 검사 요청 fail ";
-        QTest::newRow("echo") << "btnEchoReq" << "Echo 메시지 요청 fail ";
+        QTest::newRow("reset") << "btnSWReset"
+                               << "S/W RESET fail ";
+        QTest::newRow("init") << "btnHWInit"
+                              << "H/W INIT fail ";
+        QTest::newRow("threshold") << "btnThreshold"
+                                   << "루프검지기 Threshold 설정 fail ";
+        QTest::newRow("version") << "btnVer"
+                                 << "제어기 버전 요청 fail ";
+        QTest::newRow("communication loss") << "btnLeapTime"
+                                            << "통신단절 경과시간 요청 fail ";
+        QTest::newRow("memory") << "btnMemChk"
+                                << "메모리 검사 요청 fail ";
+        QTest::newRow("echo") << "btnEchoReq"
+                              << "Echo 메시지 요청 fail ";
     }
     void refusedAndFailed() {
         QFETCH(QString, button);
@@ -184,10 +222,13 @@ private slots:
         TSleepRecorder waits;
         TfrmRemoteCtrl w;
         TCommandFixture::Select(w.Tree(), "0101");
-        for (const char* name : {"btnSWReset", "btnHWInit", "btnThreshold", "btnVer", "btnLeapTime", "btnMemChk", "btnEchoReq"}) {
+        for (const char* name : {"btnSWReset", "btnHWInit", "btnThreshold", "btnVer", "btnLeapTime",
+                                 "btnMemChk", "btnEchoReq"}) {
             TMessageRecorder boxes;
             bool enabledWhileShown = true;
-            boxes.whileOpen = [&](const QString&) { enabledWhileShown = Button(w, name)->isEnabled(); };
+            boxes.whileOpen = [&](const QString&) {
+                enabledWhileShown = Button(w, name)->isEnabled();
+            };
             QTest::mouseClick(Button(w, name), Qt::LeftButton);
             QVERIFY(Button(w, name)->isEnabled());  // not at the click
             QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), 1, 5000);
@@ -217,12 +258,18 @@ private slots:
     void communicationLoss_data() {
         QTest::addColumn<QString>("atcId");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("3725 s") << "0101" << "1시간 02분 05초";
-        QTest::newRow("59 s") << "0102" << "0시간 00분 59초";
-        QTest::newRow("3600 s") << "0103" << "1시간 00분 00초";
-        QTest::newRow("0 s") << "0104" << "0시간 00분 00초";
-        QTest::newRow("negative") << "0105" << "0시간 00분 00초";
-        QTest::newRow("a day less a second") << "0106" << "23시간 59분 59초";
+        QTest::newRow("3725 s") << "0101"
+                                << "1시간 02분 05초";
+        QTest::newRow("59 s") << "0102"
+                              << "0시간 00분 59초";
+        QTest::newRow("3600 s") << "0103"
+                                << "1시간 00분 00초";
+        QTest::newRow("0 s") << "0104"
+                             << "0시간 00분 00초";
+        QTest::newRow("negative") << "0105"
+                                  << "0시간 00분 00초";
+        QTest::newRow("a day less a second") << "0106"
+                                             << "23시간 59분 59초";
     }
     void communicationLoss() {
         QFETCH(QString, atcId);
@@ -237,11 +284,16 @@ private slots:
     void memory_data() {
         QTest::addColumn<QString>("atcId");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("N") << "0101" << "정상";
-        QTest::newRow("n") << "0102" << "비정상";
-        QTest::newRow("N with a blank") << "0103" << "비정상";
-        QTest::newRow("empty") << "0104" << "비정상";
-        QTest::newRow("NULL") << "0105" << "비정상";
+        QTest::newRow("N") << "0101"
+                           << "정상";
+        QTest::newRow("n") << "0102"
+                           << "비정상";
+        QTest::newRow("N with a blank") << "0103"
+                                        << "비정상";
+        QTest::newRow("empty") << "0104"
+                               << "비정상";
+        QTest::newRow("NULL") << "0105"
+                              << "비정상";
     }
     void memory() {
         QFETCH(QString, atcId);
@@ -277,10 +329,18 @@ private slots:
         QTest::addColumn<QString>("atcId");
         QTest::addColumn<QString>("ver");
         QTest::addColumn<QString>("date");
-        QTest::newRow("20040615") << "0101" << "Version : V1.2" << "제조일자 : 2004/06/15";
-        QTest::newRow("2004") << "0102" << "Version : V1.2" << "제조일자 : 2004//";
-        QTest::newRow("NULL values") << "0103" << "Version : " << "제조일자 : //";
-        QTest::newRow("no such controller: empty values") << "0999" << "Version : " << "제조일자 : //";
+        QTest::newRow("20040615") << "0101"
+                                  << "Version : V1.2"
+                                  << "제조일자 : 2004/06/15";
+        QTest::newRow("2004") << "0102"
+                              << "Version : V1.2"
+                              << "제조일자 : 2004//";
+        QTest::newRow("NULL values") << "0103"
+                                     << "Version : "
+                                     << "제조일자 : //";
+        QTest::newRow("no such controller: empty values") << "0999"
+                                                          << "Version : "
+                                                          << "제조일자 : //";
     }
     void version() {
         QFETCH(QString, atcId);
@@ -304,7 +364,7 @@ private slots:
         }
         QCOMPARE(Label(w, "lblLoopbackResult")->text(), QStringLiteral("정상"));
         QCOMPARE(Echo(w)->text(), QStringLiteral(" loop test "));  // untrimmed
-        TCommandFixture::Select(w.Tree(), "0102");  // its reply reads "loop"
+        TCommandFixture::Select(w.Tree(), "0102");                 // its reply reads "loop"
         Echo(w)->setText("loop test");
         {
             TMessageRecorder boxes;
@@ -321,7 +381,8 @@ private slots:
         TCommandFixture::Select(w.Tree(), "0101");
         TStatementTrace trace(dmOracle->vdsConnection);
         QList<TBoxMoment> seen;
-        NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"), [&] { return Label(w, "lblVer")->text(); });
+        NoteEachBox(boxes, seen, waits, trace, AtcVersionSql("0101"),
+                    [&] { return Label(w, "lblVer")->text(); });
         QTest::mouseClick(Button(w, "btnVer"), Qt::LeftButton);
         QTest::mouseClick(Button(w, "btnMemChk"), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 2, 5000);

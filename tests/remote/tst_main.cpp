@@ -14,11 +14,11 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "CommandFixture.h"
 #include "DebugFrm.h"
 #include "MdiWindows.h"
 #include "OracleDM.h"
 #include "Startup.h"
-#include "CommandFixture.h"
 #include "TestSupport.h"
 #include "about.h"
 #include "main.h"
@@ -35,7 +35,8 @@ private slots:
         QTest::newRow("5 with the 4th empty") << QStringList({"u", "p", "db", "", "y"}) << true;
         QTest::newRow("5 with the 1st empty") << QStringList({"", "p", "db", "x", "y"}) << true;
         QTest::newRow("5 with the 3rd empty") << QStringList({"u", "p", "", "x", "y"}) << true;
-        QTest::newRow("5 with one only blanks") << QStringList({"u", "p", "db", "  ", "y"}) << false;
+        QTest::newRow("5 with one only blanks")
+            << QStringList({"u", "p", "db", "  ", "y"}) << false;
         QTest::newRow("5 arguments") << QStringList({"u", "p", "db", "x", "y"}) << false;
     }
     void argumentCheck() {
@@ -46,7 +47,8 @@ private slots:
         TMainForm form(args);
         QCOMPARE(Application()->Terminated(), refused);
         QCOMPARE(boxes.messages,
-                 refused ? QStringList({QStringLiteral("실행인자가 없거나 부족합니다.")}) : QStringList());
+                 refused ? QStringList({QStringLiteral("실행인자가 없거나 부족합니다.")})
+                         : QStringList());
         for (int i = 0; i < 5; ++i) QCOMPARE(form.LaunchArgs[i], args.value(i));
         Application()->ClearTerminated();
     }
@@ -80,7 +82,9 @@ private slots:
 
     void menusToolbarAndHints() {
         TMainForm form({"u", "p", "db", "x", "y"});
-        auto action = [&](const char* name) { return form.findChild<QAction*>(QString::fromLatin1(name)); };
+        auto action = [&](const char* name) {
+            return form.findChild<QAction*>(QString::fromLatin1(name));
+        };
         QStringList menus;
         for (QAction* a : form.menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, QStringList({"파일(&F)", "제어기제어(&C)", "창(&W)", "도움말(&H)"}));
@@ -149,9 +153,15 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("className");
-        QTest::newRow("parameter window") << "mnuParamSet" << "actParamSet" << "TfrmParamSet";
-        QTest::newRow("remote-control window") << "mnuRemoteCtl" << "" << "TfrmRemoteCtrl";
-        QTest::newRow("accumulated-traffic window") << "mnuInfoReq" << "" << "TfrmInfoReq";
+        QTest::newRow("parameter window") << "mnuParamSet"
+                                          << "actParamSet"
+                                          << "TfrmParamSet";
+        QTest::newRow("remote-control window") << "mnuRemoteCtl"
+                                               << ""
+                                               << "TfrmRemoteCtrl";
+        QTest::newRow("accumulated-traffic window") << "mnuInfoReq"
+                                                    << ""
+                                                    << "TfrmInfoReq";
     }
     void commandWindowOpensOncePerRun() {
         QFETCH(QString, menu);
