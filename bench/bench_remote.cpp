@@ -95,11 +95,11 @@ public:
         // A loop-detector download: four bytes of loop bits after the header.
         const TWork program = [] {
             int nSocket = 0;
-            const auto result =
-                RunCommandExchange(nSocket, QStringLiteral("0101"), kParameterDownloadOpcode, 1,
-                                   [](unsigned char* frame) {
-                                       for (int i = 0; i < 4; ++i) frame[kFrameData + i] = 0x5A;
-                                   });
+            const auto result = RunCommandExchange(nSocket, QStringLiteral("0101"), opDownload, 1,
+                                                   [](unsigned char* frame) {
+                                                       for (int i = 0; i < 4; ++i)
+                                                           frame[kFrameData + i] = 0x5A;
+                                                   });
             if (result != TExchangeResult::Accepted) throw std::runtime_error("exchange refused");
         };
         program();

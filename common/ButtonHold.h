@@ -13,8 +13,7 @@ public:
     ~TButtonHold() {
         if (m_button) m_button->setEnabled(true);
     }
-    TButtonHold(const TButtonHold&) = delete;
-    TButtonHold& operator=(const TButtonHold&) = delete;
+    Q_DISABLE_COPY(TButtonHold)
 
 private:
     QPointer<QPushButton> m_button;

@@ -14,8 +14,7 @@ public:
         tcp_close(m_sock);
         m_sock = -1;
     }
-    TConnectionRelease(const TConnectionRelease&) = delete;
-    TConnectionRelease& operator=(const TConnectionRelease&) = delete;
+    Q_DISABLE_COPY(TConnectionRelease)
 
 private:
     int& m_sock;

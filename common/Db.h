@@ -41,8 +41,7 @@ class TSQLConnection {
 public:
     explicit TSQLConnection(QString connectionName = QStringLiteral("OracleConnection"));
     ~TSQLConnection();
-    TSQLConnection(const TSQLConnection&) = delete;
-    TSQLConnection& operator=(const TSQLConnection&) = delete;
+    Q_DISABLE_COPY(TSQLConnection)
 
     QString ConnectionName() const { return m_connectionName; }
 
@@ -163,8 +162,7 @@ public:
         m_dataSet.Close();
         if (m_disconnect && m_dataSet.Connection()) m_dataSet.Connection()->SetConnected(false);
     }
-    TQueryCleanup(const TQueryCleanup&) = delete;
-    TQueryCleanup& operator=(const TQueryCleanup&) = delete;
+    Q_DISABLE_COPY(TQueryCleanup)
 
 private:
     TSQLClientDataSet& m_dataSet;

@@ -23,8 +23,7 @@ class TReDrawOff {
 public:
     explicit TReDrawOff(TfpSpread* grid);
     ~TReDrawOff();
-    TReDrawOff(const TReDrawOff&) = delete;
-    TReDrawOff& operator=(const TReDrawOff&) = delete;
+    Q_DISABLE_COPY(TReDrawOff)
 
 private:
     TfpSpread* m_grid;

@@ -189,7 +189,7 @@ int set_length_field(char* field, int length) {
 int request_length(const unsigned char* frame, int opcode) {
     if (opcode < 0 || opcode >= kOpcodeCount) return -1;
     int length = MsgLenTable[opcode].requestLength;
-    if (opcode == kParameterDownloadOpcode) {
+    if (opcode == opDownload) {
         const unsigned index = get_frame_bits(frame, kFrameIndex, 0, 8);
         // The table stops at 20; a larger index has no known length to send.
         if (index >= static_cast<unsigned>(kParamIndexCount)) return -1;

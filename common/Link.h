@@ -13,18 +13,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int kLengthFieldSize = 12;
-constexpr int kStatusReplySize = 12;
-constexpr int kRequestFrameSize = 100;
-
-// Byte positions of the request frame.
-constexpr int kFrameIdByte0 = 0;
-constexpr int kFrameIdByte1 = 1;
-constexpr int kFrameOpcode = 2;
-constexpr int kFrameIndex = 3;
-constexpr int kFrameData = 4;
-
-constexpr int kParameterDownloadOpcode = 14;
+#include "Wire.h"
 
 using TRequestFrame = std::array<unsigned char, kRequestFrameSize>;
 

@@ -6,6 +6,7 @@
 // called from there; Finish and Terminate may be called from any thread. Execute and the
 // process hooks run on the thread itself.
 
+#include <QtGlobal>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -45,8 +46,7 @@ class TThread {
 public:
     TThread();
     virtual ~TThread();
-    TThread(const TThread&) = delete;
-    TThread& operator=(const TThread&) = delete;
+    Q_DISABLE_COPY(TThread)
 
     // Starts a suspended thread; a started one goes on as it is.
     void Resume();
@@ -142,8 +142,7 @@ class TWaitThreadCollection {
 public:
     TWaitThreadCollection();
     ~TWaitThreadCollection();
-    TWaitThreadCollection(const TWaitThreadCollection&) = delete;
-    TWaitThreadCollection& operator=(const TWaitThreadCollection&) = delete;
+    Q_DISABLE_COPY(TWaitThreadCollection)
 
     int GetCount() const;
     void AddThread(TWaitThreadCollectionItem* item);

@@ -61,8 +61,7 @@ class TCommandSection {
 public:
     TCommandSection();
     ~TCommandSection();
-    TCommandSection(const TCommandSection&) = delete;
-    TCommandSection& operator=(const TCommandSection&) = delete;
+    Q_DISABLE_COPY(TCommandSection)
 
     static bool Active();
 };

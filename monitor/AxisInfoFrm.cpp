@@ -14,15 +14,8 @@ TfrmAxisInfo::TfrmAxisInfo(QWidget* owner) : TfrmPickList(owner), ui(new Ui::Tfr
 
 TfrmAxisInfo::~TfrmAxisInfo() = default;
 
-QString TfrmAxisInfo::AxisListSql() {
-    QString sql;
-    sql += QStringLiteral("SELECT AXLE_ID, AXLE_NAME ");
-    sql += QStringLiteral("FROM AXLE_INFO ");
-    return sql;
-}
-
 void TfrmAxisInfo::LoadAxisList() {
-    LoadList(dmOracle->dsPoint, AxisListSql(), QStringLiteral("AXLE_ID"),
+    LoadList(dmOracle->dsPoint, AxisPickListSql(), QStringLiteral("AXLE_ID"),
              QStringLiteral("AXLE_NAME"));
 }
 

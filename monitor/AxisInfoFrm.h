@@ -16,7 +16,6 @@ public:
     ~TfrmAxisInfo() override;
 
     void LoadAxisList();
-    static QString AxisListSql();
 
     void FormActivate() override;
 

@@ -27,8 +27,6 @@ public:
     void SetResr(const QString& id, const QString& name);
 
     void SearchDevices();
-    // edits: the six edits' texts in tab order, axis id first.
-    static QString SearchSql(const QStringList& edits);
 
     // Handlers.
     void btnAxisClick();

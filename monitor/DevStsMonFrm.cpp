@@ -83,20 +83,6 @@ void TfrmDevStsMon::tmrMonTimer() {
     if (!strAtcList.isEmpty()) RefreshStatusGrid(nMode, strAtcList);
 }
 
-QString TfrmDevStsMon::StatusGridSql(int mode, const QString& list) {
-    QString sql = QStringLiteral("SELECT ") +
-                  QStringLiteral("DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
-                  StationSelectPieces() + QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT ") +
-                  NewestTrafficFromWhere();
-    if (mode == 1)
-        sql += QStringLiteral("AND A.EQUP_TYPE = '1' ");
-    else if (mode == 2)
-        sql += QStringLiteral("AND A.EQUP_TYPE = '2' ");
-    sql += QStringLiteral("AND A.ATC_ID IN (") + list + QStringLiteral(") ");
-    sql += QStringLiteral("ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
-    return sql;
-}
-
 bool TfrmDevStsMon::IsFaultyRow(const TSQLClientDataSet& ds) {
     static const QStringList tested = [] {
         QStringList names = StatusFlagNames();

@@ -32,7 +32,6 @@ public:
     QString MonitorList() const { return strAtcList; }
 
     void RefreshStatusGrid(int mode, const QString& list);
-    static QString StatusGridSql(int mode, const QString& list);
     // A row is faulty when a flag other than the door, or the communication status, is not "1".
     static bool IsFaultyRow(const TSQLClientDataSet& ds);
 

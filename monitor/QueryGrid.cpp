@@ -12,39 +12,6 @@
 #include "Grid.h"
 #include "Text.h"
 
-const QStringList& StatusFlagNames() {
-    static const QStringList names = {
-        QStringLiteral("HRCL"), QStringLiteral("HPOS"), QStringLiteral("HROM"),
-        QStringLiteral("HRAM"), QStringLiteral("SUMT"), QStringLiteral("SLPF"),
-        QStringLiteral("SSPF"), QStringLiteral("SDOO"), QStringLiteral("SFAF"),
-        QStringLiteral("SCOR"), QStringLiteral("SACK")};
-    return names;
-}
-
-QString StationSelectPieces() {
-    QString s = QStringLiteral("R.ROAD_NUM ROAD_NUM, ") +
-                QStringLiteral("S.SPOT_NAME SPOT_NAME, ") + QStringLiteral("A.ATC_NUM ATC_NUM, ") +
-                QStringLiteral("B.SYS_CODE_NAME ATC_KIND, ") +
-                QStringLiteral("S.SPOT_LOCA SPOT_LOCA, ");
-    for (const QString& f : StatusFlagNames()) s += QStringLiteral("E.%1 %1, ").arg(f);
-    return s;
-}
-
-QString NewestTrafficFromWhere() {
-    return QStringLiteral("FROM  ") + QStringLiteral("ATC_NEW_TRAF_INFO M, ") +
-           QStringLiteral("ROAD_LINK_INFO R, ") + QStringLiteral("SPOT_INFO S, ") +
-           QStringLiteral("OVD_INFO O, ") + QStringLiteral("ATC_INFO A, ") +
-           QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") + QStringLiteral("BASE_CODE_INFO B ") +
-           QStringLiteral("WHERE M.ATC_ID=O.ATC_ID ") + QStringLiteral("AND O.LINK_ID=R.LINK_ID ") +
-           QStringLiteral("AND R.IOFL_TYPE=M.IOFL_TYPE ") +
-           QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
-           // Each row carries the status of its own controller, not of every controller.
-           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
-           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
-           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ");
-}
-
 TGridColumn FieldColumn(const QString& fieldName) {
     return
         [fieldName](const TSQLClientDataSet& ds) { return ds.FieldByName(fieldName).AsString(); };

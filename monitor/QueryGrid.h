@@ -7,17 +7,10 @@
 #include <functional>
 #include <vector>
 
+#include "MonitorSql.h"
+
 class TSQLClientDataSet;
 class TfpSpread;
-
-// The equipment-status flags in the order the status text joins them.
-const QStringList& StatusFlagNames();
-// The select pieces the traffic and status grids share: "R.ROAD_NUM ROAD_NUM, " to
-// "S.SPOT_LOCA SPOT_LOCA, ", then the eleven flags "E.HRCL HRCL, " to "E.SACK SACK, ".
-QString StationSelectPieces();
-// The FROM and WHERE pieces the VDS traffic and the status query share, "FROM  " to
-// "AND B.SYS_CODE = A.EQUP_TYPE ".
-QString NewestTrafficFromWhere();
 
 // One grid column of a query-into-grid fill: what it shows of the current row.
 using TGridColumn = std::function<QString(const TSQLClientDataSet&)>;

@@ -15,13 +15,6 @@ TfrmResrGroup::TfrmResrGroup(QWidget* owner) : TfrmPickList(owner), ui(new Ui::T
 
 TfrmResrGroup::~TfrmResrGroup() = default;
 
-QString TfrmResrGroup::ResrGroupListSql() {
-    QString sql;
-    sql += QStringLiteral("SELECT DISTINCT RESR_GRUP_NUM, RESR_GRUP_NAME, RESR_SPOT_ID ");
-    sql += QStringLiteral("FROM RESR_SPOT_INFO ");
-    return sql;
-}
-
 void TfrmResrGroup::LoadResrGroupList() {
     const QString number = QStringLiteral("RESR_GRUP_NUM");
     // The result is one row per survey point; a group is listed where its number starts a run.
@@ -32,7 +25,7 @@ void TfrmResrGroup::LoadResrGroupList() {
         previous = current;
         return true;
     };
-    LoadList(dmOracle->dsQuery2, ResrGroupListSql(), number, QStringLiteral("RESR_GRUP_NAME"),
+    LoadList(dmOracle->dsQuery2, ResrGroupPickListSql(), number, QStringLiteral("RESR_GRUP_NAME"),
              startsRun);
 }
 

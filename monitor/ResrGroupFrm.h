@@ -17,7 +17,6 @@ public:
     ~TfrmResrGroup() override;
 
     void LoadResrGroupList();
-    static QString ResrGroupListSql();
 
     void FormActivate() override;
 

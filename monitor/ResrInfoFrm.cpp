@@ -14,15 +14,8 @@ TfrmResrInfo::TfrmResrInfo(QWidget* owner) : TfrmPickList(owner), ui(new Ui::Tfr
 
 TfrmResrInfo::~TfrmResrInfo() = default;
 
-QString TfrmResrInfo::ResrListSql() {
-    QString sql;
-    sql += QStringLiteral("SELECT SPOT_ID, SPOT_NAME ");
-    sql += QStringLiteral("FROM SPOT_INFO ");
-    return sql;
-}
-
 void TfrmResrInfo::LoadResrList() {
-    LoadList(dmOracle->dsPoint, ResrListSql(), QStringLiteral("SPOT_ID"),
+    LoadList(dmOracle->dsPoint, ResrPickListSql(), QStringLiteral("SPOT_ID"),
              QStringLiteral("SPOT_NAME"));
 }
 

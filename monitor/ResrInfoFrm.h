@@ -16,7 +16,6 @@ public:
     ~TfrmResrInfo() override;
 
     void LoadResrList();
-    static QString ResrListSql();
 
     void FormActivate() override;
 

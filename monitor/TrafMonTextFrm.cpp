@@ -23,9 +23,16 @@ namespace {
 const QString kNoDate = QStringLiteral("0000/00/00 00:00:00");
 const QString kDateForm = QStringLiteral("yyyy/MM/dd HH:mm:ss");
 
-// The pieces both traffic queries share, from the road number to the communication status.
-QString StatusSelectPieces() {
-    return StationSelectPieces() + QStringLiteral("E.COM_ERR_STAT COM_ERR_STAT, ");
+// The columns both refresh grids begin with, from the road number to the communication status,
+// then the mode's own figures.
+std::vector<TGridColumn> StationColumns(std::initializer_list<const char*> figures) {
+    std::vector<TGridColumn> columns = {
+        FieldColumn(QStringLiteral("ROAD_NUM")),    FieldColumn(QStringLiteral("SPOT_NAME")),
+        FieldColumn(QStringLiteral("ATC_NUM")),     FieldColumn(QStringLiteral("ATC_KIND")),
+        FieldColumn(QStringLiteral("SPOT_LOCA")),   StatusColumn(),
+        FieldColumn(QStringLiteral("COM_ERR_STAT"))};
+    for (const char* f : figures) columns.push_back(FieldColumn(QString::fromLatin1(f)));
+    return columns;
 }
 
 // Visits the station nodes (level 3) of a branch that may be ticked, group by group. A tri-state
@@ -208,35 +215,6 @@ void TfrmTrafMonText::InitStationTree() {
     pResrNode = add(pRootNode, QStringLiteral("조사지점군별"));
 }
 
-QString TfrmTrafMonText::AxisBranchSql(int mode) {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("A.AXLE_NAME AXLE_NAME1, ") +
-           QStringLiteral("L.LINK_ID LINK_ID1, ") + QStringLiteral("S.SPOT_ID SPOT_ID1, ") +
-           QStringLiteral("S.SPOT_NAME SPOT_NAME1, ") + QStringLiteral("O.ATC_ID ATC_ID1, ") +
-           QStringLiteral("T.ATC_NUM ATC_NUM1 ") + QStringLiteral("FROM ROAD_LINK_INFO L, ") +
-           QStringLiteral("  OVD_INFO O, ") + QStringLiteral("  ATC_INFO T, ") +
-           QStringLiteral("  SPOT_INFO S, ") + QStringLiteral("  AXLE_INFO A  ") +
-           QStringLiteral("WHERE L.LINK_ID=O.LINK_ID ") + QStringLiteral("AND O.ATC_ID=T.ATC_ID ") +
-           QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND A.AXLE_ID = L.AXLE_ID ") + QStringLiteral("AND T.EQUP_TYPE = ") +
-           QString::number(mode) + QStringLiteral(" ") + QStringLiteral("AND T.OPER_STAT = 'Y' ") +
-           QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
-}
-
-QString TfrmTrafMonText::ResrBranchSql(int mode) {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("R.RESR_SPOT_ID RESR_SPOT_ID1, ") +
-           QStringLiteral("R.RESR_NAME RESR_NAME1, ") + QStringLiteral("S.SPOT_ID SPOT_ID1, ") +
-           QStringLiteral("S.SPOT_NAME SPOT_NAME1, ") + QStringLiteral("A.ATC_ID ATC_ID1, ") +
-           QStringLiteral("A.ATC_NUM ATC_NUM1 ") + QStringLiteral("FROM RESR_SPOT_CONF_INFO C, ") +
-           QStringLiteral("          SPOT_INFO S, ") + QStringLiteral("          ATC_INFO A, ") +
-           QStringLiteral("          RESR_SPOT_INFO R ") +
-           QStringLiteral("WHERE C.RESR_GRUP_NUM = '0' ") +
-           QStringLiteral("AND R.RESR_SPOT_ID = C.RESR_SPOT_ID ") +
-           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") + QStringLiteral("AND A.EQUP_TYPE = ") +
-           QString::number(mode) + QStringLiteral(" ") + QStringLiteral("AND A.OPER_STAT = 'Y' ") +
-           QStringLiteral("ORDER BY RESR_NAME1, ATC_NUM1 ");
-}
-
 QString TfrmTrafMonText::CountOvd(const QString& atcId, int direction) {
     return FirstRowValue(dmOracle->dsQuery, OvdCountSql(atcId, direction), TLogOn::Kept,
                          QStringLiteral("OVD_CNT"));
@@ -352,50 +330,6 @@ void TfrmTrafMonText::CollectChecked(PVirtualNode branchRoot,
 
 // ---- refresh -------------------------------------------------------------------------------
 
-QString TfrmTrafMonText::VdsGridSql(const QString& atcList) {
-    return QStringLiteral("SELECT ") +
-           QStringLiteral("DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, ") +
-           StatusSelectPieces() + QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF) AS ITRAF, ") +
-           QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'1',M.SPED),2) AS ISPED, ") +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.OCCU_RATE) AS IRATE, ") +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'1',M.TRAF_STAT) AS ISTAT, ") +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.TRAF) AS OTRAF, ") +
-           QStringLiteral("ROUND(DECODE(M.IOFL_TYPE,'2',M.SPED),2) AS OSPED, ") +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.OCCU_RATE) AS ORATE, ") +
-           QStringLiteral("DECODE(M.IOFL_TYPE,'2',M.TRAF_STAT) AS OSTAT ") +
-           NewestTrafficFromWhere() + QStringLiteral("AND A.EQUP_TYPE = '2' ") +
-           QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
-           QStringLiteral("ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
-}
-
-QString TfrmTrafMonText::NewSglGridSql(const QString& atcList) {
-    return QStringLiteral("SELECT ") + QStringLiteral("DISTINCT ") +
-           QStringLiteral("TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, ") + StatusSelectPieces() +
-           QStringLiteral("R.CROS_DIR_TYPE CROS_DIR_TYPE, ") + QStringLiteral("C.SPED SPED, ") +
-           QStringLiteral("C.LEFT_TRAF LTRAF, ") + QStringLiteral("C.STGH_TRAF STRAF, ") +
-           QStringLiteral("C.RIGH_TRAF RTRAF ") + QStringLiteral("FROM ") +
-           QStringLiteral("COSM_NEW_TRAF_INFO C, ") + QStringLiteral("ROAD_LINK_INFO R, ") +
-           QStringLiteral("SPOT_INFO S, ") + QStringLiteral("OVD_INFO O, ") +
-           QStringLiteral("ATC_INFO A, ") + QStringLiteral("EQUP_STAT_HIST_NEW_INFO E, ") +
-           QStringLiteral("BASE_CODE_INFO B ") + QStringLiteral("WHERE ") +
-           QStringLiteral("O.LINK_ID=R.LINK_ID ") + QStringLiteral("AND O.ATC_ID=A.ATC_ID ") +
-           QStringLiteral("AND E.ATC_ID = A.ATC_ID ") +
-           QStringLiteral("AND A.SET_SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND B.CODE_TYPE = 'VD_EK' ") +
-           QStringLiteral("AND B.SYS_CODE = A.EQUP_TYPE ") +
-           QStringLiteral("AND A.EQUP_TYPE = '1' ") + QStringLiteral("AND C.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("AND C.CROS_DIR_TYPE = R.CROS_DIR_TYPE ") +
-           QStringLiteral("AND A.ATC_ID IN (") + atcList + QStringLiteral(")") +
-           QStringLiteral("ORDER BY TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') ");
-}
-
-QString TfrmTrafMonText::ColDateSql(int mode, const QString& atcList) {
-    return QStringLiteral("SELECT TO_CHAR(MAX(TYPE_TIME), 'YYYY/MM/DD HH24:MI:SS') COL_DATE ") +
-           (mode == kModeNewSignal ? QStringLiteral("FROM COSM_NEW_TRAF_INFO ")
-                                   : QStringLiteral("FROM ATC_NEW_TRAF_INFO ")) +
-           QStringLiteral("WHERE ATC_ID IN (") + atcList + QStringLiteral(")");
-}
-
 // The collection time of the newest figures, so an operator sees how old they are.
 void TfrmTrafMonText::ShowColDate(int mode, const QString& atcList) {
     const QString newest = FirstRowValue(dmOracle->dsQuery, ColDateSql(mode, atcList), TLogOn::Kept,
@@ -404,28 +338,15 @@ void TfrmTrafMonText::ShowColDate(int mode, const QString& atcList) {
 }
 
 void TfrmTrafMonText::FillVdsGrid(const QString& atcList) {
-    const std::vector<TGridColumn> columns = {
-        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
-        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
-        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
-        FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("ISPED")),
-        FieldColumn(QStringLiteral("ITRAF")),        FieldColumn(QStringLiteral("IRATE")),
-        FieldColumn(QStringLiteral("ISTAT")),        FieldColumn(QStringLiteral("OSPED")),
-        FieldColumn(QStringLiteral("OTRAF")),        FieldColumn(QStringLiteral("ORATE")),
-        FieldColumn(QStringLiteral("OSTAT"))};
-    FillGridFromQuery(ui->SprVDS, dmOracle->dsQuery, VdsGridSql(atcList), columns,
-                      [&] { ShowColDate(kModeVds, atcList); });
+    FillGridFromQuery(
+        ui->SprVDS, dmOracle->dsQuery, VdsGridSql(atcList),
+        StationColumns({"ISPED", "ITRAF", "IRATE", "ISTAT", "OSPED", "OTRAF", "ORATE", "OSTAT"}),
+        [&] { ShowColDate(kModeVds, atcList); });
 }
 
 void TfrmTrafMonText::FillNewSglGrid(const QString& atcList) {
-    const std::vector<TGridColumn> columns = {
-        FieldColumn(QStringLiteral("ROAD_NUM")),     FieldColumn(QStringLiteral("SPOT_NAME")),
-        FieldColumn(QStringLiteral("ATC_NUM")),      FieldColumn(QStringLiteral("ATC_KIND")),
-        FieldColumn(QStringLiteral("SPOT_LOCA")),    StatusColumn(),
-        FieldColumn(QStringLiteral("COM_ERR_STAT")), FieldColumn(QStringLiteral("CROS_DIR_TYPE")),
-        FieldColumn(QStringLiteral("SPED")),         FieldColumn(QStringLiteral("LTRAF")),
-        FieldColumn(QStringLiteral("STRAF")),        FieldColumn(QStringLiteral("RTRAF"))};
-    FillGridFromQuery(ui->SprNewSgl, dmOracle->dsQuery, NewSglGridSql(atcList), columns,
+    FillGridFromQuery(ui->SprNewSgl, dmOracle->dsQuery, NewSglGridSql(atcList),
+                      StationColumns({"CROS_DIR_TYPE", "SPED", "LTRAF", "STRAF", "RTRAF"}),
                       [&] { ShowColDate(kModeNewSignal, atcList); });
 }
 

@@ -69,13 +69,6 @@ public:
     void FillVdsGrid(const QString& atcList);
     void FillNewSglGrid(const QString& atcList);
 
-    // The SQL texts the window runs.
-    static QString AxisBranchSql(int mode);
-    static QString ResrBranchSql(int mode);
-    static QString VdsGridSql(const QString& atcList);
-    static QString NewSglGridSql(const QString& atcList);
-    static QString ColDateSql(int mode, const QString& atcList);
-
     // Handlers.
     void FormCreate();
     void FormActivate();

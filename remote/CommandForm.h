@@ -44,14 +44,17 @@ protected:
     // The button pattern: routine runs 200 ms later on the main thread through a work thread,
     // and not at all once this window is gone.
     void StartCommand(QPushButton* pressed, std::function<void()> routine);
+    template <class Form>
+    void StartCommand(QPushButton* pressed, void (Form::*routine)()) {
+        StartCommand(pressed, [form = static_cast<Form*>(this), routine] { (form->*routine)(); });
+    }
 
     // A routine that runs in its click handler holds one for its whole length.
     class TCommandRun {
     public:
         TCommandRun(TCommandForm* form, QPushButton* pressed);
         ~TCommandRun();
-        TCommandRun(const TCommandRun&) = delete;
-        TCommandRun& operator=(const TCommandRun&) = delete;
+        Q_DISABLE_COPY(TCommandRun)
 
     private:
         QPointer<TCommandForm> m_form;

@@ -7,61 +7,6 @@
 #include "Text.h"
 #include "UiHooks.h"
 
-QString AxisListSql() {
-    return QStringLiteral("SELECT AXLE_ID, AXLE_NAME ") + QStringLiteral("FROM AXLE_INFO ") +
-           QStringLiteral("ORDER BY AXLE_NAME ");
-}
-
-QString AxisControllersSql(const QString& equpType, const QString& axleId) {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("L.LINK_ID LINK_ID, ") +
-           QStringLiteral("S.SPOT_ID SPOT_ID, ") + QStringLiteral("S.SPOT_NAME SPOT_NAME, ") +
-           QStringLiteral("T.ATC_ID ATC_ID ") + QStringLiteral("FROM ROAD_LINK_INFO L, ") +
-           QStringLiteral("  OVD_INFO O, ") + QStringLiteral("  ATC_INFO T, ") +
-           QStringLiteral("  SPOT_INFO S ") + QStringLiteral("WHERE L.AXLE_ID = '") +
-           SqlQuoted(axleId) + QStringLiteral("' ") + QStringLiteral("AND L.LINK_ID=O.LINK_ID ") +
-           QStringLiteral("AND O.ATC_ID=T.ATC_ID ") + QStringLiteral("AND T.EQUP_TYPE = '") +
-           SqlQuoted(equpType) + QStringLiteral("' ") +
-           QStringLiteral("AND T.SET_SPOT_ID=S.SPOT_ID ");
-}
-
-QString ResrListSql() {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("RESR_SPOT_ID, RESR_NAME ") +
-           QStringLiteral("FROM RESR_SPOT_INFO ") + QStringLiteral("WHERE RESR_GRUP_NUM='0' ") +
-           QStringLiteral("ORDER BY RESR_NAME ");
-}
-
-QString ResrControllersSql(const QString& equpType, const QString& resrSpotId) {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("S.SPOT_ID SPOT_ID, ") +
-           QStringLiteral("S.SPOT_NAME SPOT_NAME, ") + QStringLiteral("A.ATC_ID ATC_ID ") +
-           QStringLiteral("FROM RESR_SPOT_CONF_INFO C, ") + QStringLiteral("  SPOT_INFO S, ") +
-           QStringLiteral("  ATC_INFO A ") + QStringLiteral("WHERE C.RESR_GRUP_NUM='0' ") +
-           QStringLiteral("AND C.RESR_SPOT_ID='") + SqlQuoted(resrSpotId) + QStringLiteral("' ") +
-           QStringLiteral("AND C.SPOT_ID=S.SPOT_ID ") +
-           QStringLiteral("AND S.SPOT_ID=A.SET_SPOT_ID ") + QStringLiteral("AND A.EQUP_TYPE = '") +
-           SqlQuoted(equpType) + QStringLiteral("' ");
-}
-
-QString LoopDetCountSql(const QString& atcId) {
-    return QStringLiteral("SELECT ") + QStringLiteral("COUNT(A.ATC_ID) OVD_CNT ") +
-           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("OVD_INFO O ") +
-           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") + QStringLiteral("AND A.EQUP_TYPE = 2 ") +
-           QStringLiteral("AND A.OPER_STAT = 'Y' ") + QStringLiteral("AND O.OPER_STAT = 'Y' ") +
-           QStringLiteral("AND A.ATC_ID = '") + SqlQuoted(atcId) + QStringLiteral("'");
-}
-
-QString AxisAndCtlNoSql(const QString& atcId) {
-    return QStringLiteral("SELECT DISTINCT ") + QStringLiteral("X.AXLE_NAME AXLE_NAME1, ") +
-           QStringLiteral("A.ATC_NUM ATC_NUM1, ") + QStringLiteral("A.ATC_ID, ") +
-           QStringLiteral("O.LINK_ID, ") + QStringLiteral("X.AXLE_ID ") +
-           QStringLiteral("FROM ATC_INFO A, ") + QStringLiteral("\tOVD_INFO O, ") +
-           QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("\tAXLE_INFO X ") +
-           QStringLiteral("WHERE A.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("AND O.LINK_ID = R.LINK_ID ") +
-           QStringLiteral("AND R.AXLE_ID = X.AXLE_ID ") + QStringLiteral("AND A.ATC_ID = '") +
-           SqlQuoted(atcId) + QStringLiteral("'") +
-           QStringLiteral("ORDER BY AXLE_NAME1, ATC_NUM1 ");
-}
-
 std::optional<TExchangeResult> ExchangeWithSelected(const data* pCurSel, int& nSocket, int opcode,
                                                     int index, const TPayloadWriter& payload) {
     if (!pCurSel) {
@@ -129,12 +74,7 @@ void TControllerTree::LoadAxisNodes() {
 
 void TControllerTree::LoadAxisControllers(const QString& equpType, const QString& axleId,
                                           PVirtualNode axisNode) {
-    const data* axis = m_tree->GetNodeDataAs<data>(axisNode);
-    LoadControllers(dmOracle->dsQuery, AxisControllersSql(equpType, axleId), *axis, axisNode,
-                    {{"LINK_ID", &data::strLINK_ID},
-                     {"SPOT_ID", &data::strSPOT_ID},
-                     {"SPOT_NAME", &data::strSPOT_NAME},
-                     {"ATC_ID", &data::strATC_ID}});
+    LoadControllers(dmOracle->dsQuery, AxisControllersSql(equpType, axleId), axisNode);
 }
 
 void TControllerTree::LoadResrNodes() {
@@ -166,19 +106,24 @@ void TControllerTree::LoadGroupNodes(
 
 void TControllerTree::LoadResrControllers(const QString& equpType, const QString& resrSpotId,
                                           PVirtualNode groupNode) {
-    const data* group = m_tree->GetNodeDataAs<data>(groupNode);
-    LoadControllers(dmOracle->dsQuery2, ResrControllersSql(equpType, resrSpotId), *group, groupNode,
-                    {{"SPOT_ID", &data::strSPOT_ID},
-                     {"SPOT_NAME", &data::strSPOT_NAME},
-                     {"ATC_ID", &data::strATC_ID}});
+    LoadControllers(dmOracle->dsQuery2, ResrControllersSql(equpType, resrSpotId), groupNode);
 }
 
-void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
-                                      PVirtualNode parentNode,
-                                      const std::vector<TColumnField>& fields) {
+void TControllerTree::LoadControllers(TSQLClientDataSet& ds, const QString& sql,
+                                      PVirtualNode parentNode) {
+    // The columns a controller query may select, and the record field each goes into.
+    static const TColumnField kColumns[] = {{"LINK_ID", &data::strLINK_ID},
+                                            {"SPOT_ID", &data::strSPOT_ID},
+                                            {"SPOT_NAME", &data::strSPOT_NAME},
+                                            {"ATC_ID", &data::strATC_ID}};
+    const data& parent = *m_tree->GetNodeDataAs<data>(parentNode);
     auto* debug = new TfrmDebug();  // hidden, kept until exit with the statement it ran
     debug->SetDebugText(sql);
+    std::vector<TColumnField> fields;
     RunQuery(ds, sql, TLogOn::ForTheQuery, [&](const TSQLClientDataSet& row) {
+        if (fields.empty())
+            for (const TColumnField& c : kColumns)
+                if (row.FieldNames().contains(QLatin1String(c.first))) fields.push_back(c);
         TSkippedRows::TRow values;
         for (const auto& [name, member] : fields) values.push_back({name, Field(row, name)});
         if (m_skipped.Skip(values)) return;

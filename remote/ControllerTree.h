@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "CommandExchange.h"
+#include "RemoteSql.h"
 #include "SkippedRows.h"
-#include "StationSql.h"
 #include "VirtualTree.h"
 
 class TSQLClientDataSet;
@@ -39,14 +39,6 @@ struct TDetailStrip {
     QLabel* lblDetDir = nullptr;
     QLabel* lblLoopDetCnt = nullptr;
 };
-
-// The SQL texts, as the tree runs them.
-QString AxisListSql();
-QString AxisControllersSql(const QString& equpType, const QString& axleId);
-QString ResrListSql();
-QString ResrControllersSql(const QString& equpType, const QString& resrSpotId);
-QString LoopDetCountSql(const QString& atcId);
-QString AxisAndCtlNoSql(const QString& atcId);
 
 // Runs one command exchange for the selected controller. Shows "제어기를 선택하세요" when there is
 // no selection and "서버연결 실패" when the server cannot be reached, and then returns nothing;
@@ -98,9 +90,9 @@ private:
     void LoadGroupNodes(TSQLClientDataSet& ds, const QString& sql, PVirtualNode branch,
                         const QString& branchId, const TColumnField& id, const TColumnField& name,
                         const std::function<void(const QString&, PVirtualNode)>& loadControllers);
-    // The controller leaves under parentNode: each a copy of parent with its columns read.
-    void LoadControllers(TSQLClientDataSet& ds, const QString& sql, const data& parent,
-                         PVirtualNode parentNode, const std::vector<TColumnField>& fields);
+    // The controller leaves under parentNode: each a copy of its record with the columns the
+    // query selects read into their fields.
+    void LoadControllers(TSQLClientDataSet& ds, const QString& sql, PVirtualNode parentNode);
     // Runs the axis-and-number query; returns the first row's axis name and controller number.
     std::pair<QString, QString> ReadAxisAndCtlNo(const QString& atcId);
     QString ReadCount(const QString& sql);

@@ -10,32 +10,10 @@
 #include "ui_InfoReq.h"
 
 namespace {
-constexpr int kAccuTrafOpcode = 5;
 constexpr int kArrivalWaitMs = 5000;
 const char* const kColumns[] = {"ROAD_NUM", "ATC_NUM",   "SPOT_LOCA", "DETC_TIME", "ISPED",
                                 "ITRAF",    "IOCCURATE", "OSPED",     "OTRAF",     "OOCCURATE"};
 }  // namespace
-
-QString AccuTrafSql(const QString& atcId) {
-    return QStringLiteral("SELECT R.ROAD_NUM ROAD_NUM, A.ATC_NUM ATC_NUM, ") +
-           QStringLiteral("S.SPOT_LOCA SPOT_LOCA, M.DETC_TIME DETC_TIME, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.SPED,0)),2) AS ISPED, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.TRAF,0)),2) AS ITRAF, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'1',M.OCCU_RATE,0)),2) AS IOCCURATE, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.SPED,0)),2) AS OSPED, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.TRAF,0)),2) AS OTRAF, ") +
-           QStringLiteral("ROUND(AVG(DECODE(R.IOFL_TYPE,'2',M.OCCU_RATE,0)),2) AS OOCCURATE ") +
-           QStringLiteral("FROM ACCU_TRAF_INFO M, ") + QStringLiteral("\tOVD_INFO O, ") +
-           QStringLiteral("\tROAD_LINK_INFO R, ") + QStringLiteral("     \tATC_INFO A, ") +
-           QStringLiteral("     \tSPOT_INFO S ") + QStringLiteral("WHERE M.ATC_ID = A.ATC_ID ") +
-           QStringLiteral("  AND A.SET_SPOT_ID = S.SPOT_ID ") +
-           QStringLiteral("  AND M.ATC_ID = O.ATC_ID ") +
-           QStringLiteral("  AND M.LANE_NUM = O.LANE_NUM ") +
-           QStringLiteral("  AND O.LINK_ID = R.LINK_ID ") +
-           QStringLiteral("  AND M.USED_STAT = 0 ") + QStringLiteral("  AND M.ATC_ID = '") +
-           SqlQuoted(atcId) + QStringLiteral("'  ") +
-           QStringLiteral("GROUP BY R.ROAD_NUM, A.ATC_NUM, S.SPOT_LOCA, M.DETC_TIME ");
-}
 
 TfrmInfoReq::TfrmInfoReq(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmInfoReq) {
     ui->setupUi(this);
@@ -71,7 +49,7 @@ void TfrmInfoReq::btnInfoReqClick() {
 }
 
 int TfrmInfoReq::SendAccuTrafRequest() {
-    const auto result = ExchangeWithSelected(pCurSel(), nSocket, kAccuTrafOpcode, 0);
+    const auto result = ExchangeWithSelected(pCurSel(), nSocket, opAccuTraf, 0);
     if (!result) return -1;
     if (*result != TExchangeResult::Accepted) {
         ShowMessage(QStringLiteral("축적 데이터 요청  fail "));

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CommandForm.h"
+#include "RemoteSql.h"
 
 namespace Ui {
 class TfrmInfoReq;
@@ -28,6 +29,3 @@ public:
 private:
     std::unique_ptr<Ui::TfrmInfoReq> ui;
 };
-
-// The averages the window shows, by road, controller, location and detection time.
-QString AccuTrafSql(const QString& atcId);

@@ -15,20 +15,7 @@
 #include "UiHooks.h"
 #include "ui_ParamSet.h"
 
-QString ParamGroupSql(const QString& atcId, int paraIndex) {
-    const QString id = SqlQuoted(atcId);
-    const QString n = QString::asprintf("%d", paraIndex);
-    return QStringLiteral(
-               "SELECT MAGM_TIME, PARA_INDX, PARA001_VALU, PARA002_VALU, PARA003_VALU, "
-               "PARA004_VALU, "
-               "PARA005_VALU, PARA006_VALU, PARA012_VALU, PARA013_VALU, PARA014_VALU, "
-               "PARA016_VALU, "
-               "PARA017_VALU, PARA020_VALU  FROM ATC_PARA_HIST_INFO WHERE MAGM_TIME = (     SELECT "
-               "    "
-               "MAX(MAGM_TIME) TM     FROM ATC_PARA_HIST_INFO     WHERE ATC_ID = '") +
-           id + QStringLiteral("'     AND PARA_INDX = ") + n + QStringLiteral(" ) AND ATC_ID = '") +
-           id + QStringLiteral("' AND PARA_INDX = ") + n + QStringLiteral(" ");
-}
+using namespace Qt::StringLiterals;
 
 namespace {
 QString Name(const char* pattern, int k) {
@@ -52,8 +39,6 @@ int ExpectedLength(int paraIndex) {
     }
 }
 constexpr int kUploadWaitMs = 1000;
-constexpr int kUploadOpcode = 15;
-constexpr int kLengthStepCm = 10;
 
 // A typed value the controller cannot take; the operator is told, nothing is sent.
 class EValueRefused : public std::runtime_error {
@@ -81,20 +66,15 @@ struct TfrmParamSet::TGroup {
 TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmParamSet) {
     ui->setupUi(this);
     m_groups = {
-        {1, ui->btnLoopUp, ui->btnLoopDn, false, QStringLiteral("루프검지기 설정")},
-        {2, ui->btnSpdUp, ui->btnSpdDn, false, QStringLiteral("속도루프 설정")},
-        {3, ui->btnTraVolColTermUp, ui->btnTraVolColTermDn, true,
-         QStringLiteral("교통량 수집 주기")},
-        {4, ui->btnCarRespTimeDefUp, ui->btnCarRespTimeDefDn, true,
-         QStringLiteral("차량 감응시간 정의")},
-        {5, ui->btnSpdCatUp, ui->btnSpdCatDn, false, QStringLiteral("속도 카테고리 분류")},
-        {6, ui->btnCarLenUp, ui->btnCarLenDn, true, QStringLiteral("차량길이 카테고리 분류")},
-        {12, ui->btnTraVolUpLimitUp, ui->btnTraVolUpLimitDn, true,
-         QStringLiteral("교통량 상한치 설정")},
-        {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true,
-         QStringLiteral("차량속도 상한치 설정")},
-        {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true,
-         QStringLiteral("차량길이 상한치 설정")},
+        {1, ui->btnLoopUp, ui->btnLoopDn, false, u"루프검지기 설정"_s},
+        {2, ui->btnSpdUp, ui->btnSpdDn, false, u"속도루프 설정"_s},
+        {3, ui->btnTraVolColTermUp, ui->btnTraVolColTermDn, true, u"교통량 수집 주기"_s},
+        {4, ui->btnCarRespTimeDefUp, ui->btnCarRespTimeDefDn, true, u"차량 감응시간 정의"_s},
+        {5, ui->btnSpdCatUp, ui->btnSpdCatDn, false, u"속도 카테고리 분류"_s},
+        {6, ui->btnCarLenUp, ui->btnCarLenDn, true, u"차량길이 카테고리 분류"_s},
+        {12, ui->btnTraVolUpLimitUp, ui->btnTraVolUpLimitDn, true, u"교통량 상한치 설정"_s},
+        {13, ui->btnCarSpdUpLimitUp, ui->btnCarSpdUpLimitDn, true, u"차량속도 상한치 설정"_s},
+        {14, ui->btnCarLenUpLimitUp, ui->btnCarLenUpLimitDn, true, u"차량길이 상한치 설정"_s},
     };
     SetUpCommandForm(ui->LeafTree,
                      TDetailStrip{ui->lblAxisNo, ui->lblCtlNo, ui->lblDetDir, ui->lblLoopDetCnt},
@@ -105,82 +85,33 @@ TfrmParamSet::TfrmParamSet(QWidget* owner) : TCommandForm(owner), ui(new Ui::Tfr
 }
 
 void TfrmParamSet::ConnectButtons() {
-    ConnectHandlers(this, &QAbstractButton::clicked,
-                    {{ui->btnLoopUp, &TfrmParamSet::btnLoopUpClick},
-                     {ui->btnLoopDn, &TfrmParamSet::btnLoopDnClick},
-                     {ui->btnSpdUp, &TfrmParamSet::btnSpdUpClick},
-                     {ui->btnSpdDn, &TfrmParamSet::btnSpdDnClick},
-                     {ui->btnSpdCatUp, &TfrmParamSet::btnSpdCatUpClick},
-                     {ui->btnSpdCatDn, &TfrmParamSet::btnSpdCatDnClick},
-                     {ui->btnCarLenUp, &TfrmParamSet::btnCarLenUpClick},
-                     {ui->btnCarLenDn, &TfrmParamSet::btnCarLenDnClick},
-                     {ui->btnCarLenUpLimitUp, &TfrmParamSet::btnCarLenUpLimitUpClick},
-                     {ui->btnCarLenUpLimitDn, &TfrmParamSet::btnCarLenUpLimitDnClick},
-                     {ui->btnTraVolUpLimitUp, &TfrmParamSet::btnTraVolUpLimitUpClick},
-                     {ui->btnTraVolUpLimitDn, &TfrmParamSet::btnTraVolUpLimitDnClick},
-                     {ui->btnCarSpdUpLimitUp, &TfrmParamSet::btnCarSpdUpLimitUpClick},
-                     {ui->btnCarSpdUpLimitDn, &TfrmParamSet::btnCarSpdUpLimitDnClick},
-                     {ui->btnTraVolColTermUp, &TfrmParamSet::btnTraVolColTermUpClick},
-                     {ui->btnTraVolColTermDn, &TfrmParamSet::btnTraVolColTermDnClick},
-                     {ui->btnCarRespTimeDefUp, &TfrmParamSet::btnCarRespTimeDefUpClick},
-                     {ui->btnCarRespTimeDefDn, &TfrmParamSet::btnCarRespTimeDefDnClick}});
+    using T = TfrmParamSet;
+    const struct {
+        int index;
+        void (T::*up)();
+        void (T::*dn)();
+    } handlers[] = {
+        {1, &T::btnLoopUpClick, &T::btnLoopDnClick},
+        {2, &T::btnSpdUpClick, &T::btnSpdDnClick},
+        {3, &T::btnTraVolColTermUpClick, &T::btnTraVolColTermDnClick},
+        {4, &T::btnCarRespTimeDefUpClick, &T::btnCarRespTimeDefDnClick},
+        {5, &T::btnSpdCatUpClick, &T::btnSpdCatDnClick},
+        {6, &T::btnCarLenUpClick, &T::btnCarLenDnClick},
+        {12, &T::btnTraVolUpLimitUpClick, &T::btnTraVolUpLimitDnClick},
+        {13, &T::btnCarSpdUpLimitUpClick, &T::btnCarSpdUpLimitDnClick},
+        {14, &T::btnCarLenUpLimitUpClick, &T::btnCarLenUpLimitDnClick},
+    };
+    for (const auto& h : handlers)
+        ConnectHandlers(this, &QAbstractButton::clicked,
+                        {{Up(h.index), h.up}, {Dn(h.index), h.dn}});
 }
 
-// Each button only starts its routine: it runs 200 ms later, and not at all once the window is
-// gone.
-void TfrmParamSet::btnLoopUpClick() {
-    StartCommand(ui->btnLoopUp, [this] { LoopUpWork(); });
+QPushButton* TfrmParamSet::Up(int paraIndex) const {
+    return Group(paraIndex).up;
 }
-void TfrmParamSet::btnLoopDnClick() {
-    StartCommand(ui->btnLoopDn, [this] { LoopDnWork(); });
-}
-void TfrmParamSet::btnSpdUpClick() {
-    StartCommand(ui->btnSpdUp, [this] { SpdUpWork(); });
-}
-void TfrmParamSet::btnSpdDnClick() {
-    StartCommand(ui->btnSpdDn, [this] { SpdDnWork(); });
-}
-void TfrmParamSet::btnSpdCatUpClick() {
-    StartCommand(ui->btnSpdCatUp, [this] { SpdCatUpWork(); });
-}
-void TfrmParamSet::btnSpdCatDnClick() {
-    StartCommand(ui->btnSpdCatDn, [this] { SpdCatDnWork(); });
-}
-void TfrmParamSet::btnCarLenUpClick() {
-    StartCommand(ui->btnCarLenUp, [this] { CarLenUpWork(); });
-}
-void TfrmParamSet::btnCarLenDnClick() {
-    StartCommand(ui->btnCarLenDn, [this] { CarLenDnWork(); });
-}
-void TfrmParamSet::btnCarLenUpLimitUpClick() {
-    StartCommand(ui->btnCarLenUpLimitUp, [this] { CarLenUpLimitUpWork(); });
-}
-void TfrmParamSet::btnCarLenUpLimitDnClick() {
-    StartCommand(ui->btnCarLenUpLimitDn, [this] { CarLenUpLimitDnWork(); });
-}
-void TfrmParamSet::btnTraVolUpLimitUpClick() {
-    StartCommand(ui->btnTraVolUpLimitUp, [this] { TraVolUpLimitUpWork(); });
-}
-void TfrmParamSet::btnTraVolUpLimitDnClick() {
-    StartCommand(ui->btnTraVolUpLimitDn, [this] { TraVolUpLimitDnWork(); });
-}
-void TfrmParamSet::btnCarSpdUpLimitUpClick() {
-    StartCommand(ui->btnCarSpdUpLimitUp, [this] { CarSpdUpLimitUpWork(); });
-}
-void TfrmParamSet::btnCarSpdUpLimitDnClick() {
-    StartCommand(ui->btnCarSpdUpLimitDn, [this] { CarSpdUpLimitDnWork(); });
-}
-void TfrmParamSet::btnTraVolColTermUpClick() {
-    StartCommand(ui->btnTraVolColTermUp, [this] { TraVolColTermUpWork(); });
-}
-void TfrmParamSet::btnTraVolColTermDnClick() {
-    StartCommand(ui->btnTraVolColTermDn, [this] { TraVolColTermDnWork(); });
-}
-void TfrmParamSet::btnCarRespTimeDefUpClick() {
-    StartCommand(ui->btnCarRespTimeDefUp, [this] { CarRespTimeDefUpWork(); });
-}
-void TfrmParamSet::btnCarRespTimeDefDnClick() {
-    StartCommand(ui->btnCarRespTimeDefDn, [this] { CarRespTimeDefDnWork(); });
+
+QPushButton* TfrmParamSet::Dn(int paraIndex) const {
+    return Group(paraIndex).dn;
 }
 
 const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
@@ -192,7 +123,7 @@ const TfrmParamSet::TGroup& TfrmParamSet::Group(int paraIndex) const {
 void TfrmParamSet::UploadWork(int paraIndex) {
     const TGroup& g = Group(paraIndex);
     TButtonHold hold(g.up);
-    const auto result = ExchangeWithSelected(pCurSel(), nSocket, kUploadOpcode, paraIndex);
+    const auto result = ExchangeWithSelected(pCurSel(), nSocket, opUpload, paraIndex);
     if (!result) return;
     if (*result != TExchangeResult::Accepted) {
         ShowMessage(g.text + QStringLiteral(" UPLOAD fail "));
@@ -210,7 +141,7 @@ void TfrmParamSet::DownloadWork(int paraIndex) {
     std::optional<TExchangeResult> result;
     try {
         result = ExchangeWithSelected(
-            pCurSel(), nSocket, kParameterDownloadOpcode, paraIndex,
+            pCurSel(), nSocket, opDownload, paraIndex,
             [this, paraIndex](unsigned char* frame) { WriteDownloadData(paraIndex, frame); });
     } catch (const EValueRefused& e) {
         ShowMessage(QString::fromStdString(e.what()));

@@ -6,15 +6,13 @@
 #include <vector>
 
 #include "CommandForm.h"
+#include "RemoteSql.h"
 
 namespace Ui {
 class TfrmParamSet;
 }
 class QGroupBox;
 class QLineEdit;
-
-// The statement that reads the newest stored value of one parameter index of a controller.
-QString ParamGroupSql(const QString& atcId, int paraIndex);
 
 class TfrmParamSet : public TCommandForm {
     Q_OBJECT
@@ -26,25 +24,26 @@ public:
     void ClearParamGroup(unsigned paraIndex);
     void LoadParamGroup(const ::data* pSelData, int paraIndex);
 
-    // The UP and DN buttons: each starts its work routine 200 ms later on the main thread.
-    void btnLoopUpClick();
-    void btnLoopDnClick();
-    void btnSpdUpClick();
-    void btnSpdDnClick();
-    void btnSpdCatUpClick();
-    void btnSpdCatDnClick();
-    void btnCarLenUpClick();
-    void btnCarLenDnClick();
-    void btnCarLenUpLimitUpClick();
-    void btnCarLenUpLimitDnClick();
-    void btnTraVolUpLimitUpClick();
-    void btnTraVolUpLimitDnClick();
-    void btnCarSpdUpLimitUpClick();
-    void btnCarSpdUpLimitDnClick();
-    void btnTraVolColTermUpClick();
-    void btnTraVolColTermDnClick();
-    void btnCarRespTimeDefUpClick();
-    void btnCarRespTimeDefDnClick();
+    // The UP and DN buttons: each starts its work routine 200 ms later on the main thread, and
+    // not at all once the window is gone.
+    void btnLoopUpClick() { StartCommand(Up(1), &TfrmParamSet::LoopUpWork); }
+    void btnLoopDnClick() { StartCommand(Dn(1), &TfrmParamSet::LoopDnWork); }
+    void btnSpdUpClick() { StartCommand(Up(2), &TfrmParamSet::SpdUpWork); }
+    void btnSpdDnClick() { StartCommand(Dn(2), &TfrmParamSet::SpdDnWork); }
+    void btnSpdCatUpClick() { StartCommand(Up(5), &TfrmParamSet::SpdCatUpWork); }
+    void btnSpdCatDnClick() { StartCommand(Dn(5), &TfrmParamSet::SpdCatDnWork); }
+    void btnCarLenUpClick() { StartCommand(Up(6), &TfrmParamSet::CarLenUpWork); }
+    void btnCarLenDnClick() { StartCommand(Dn(6), &TfrmParamSet::CarLenDnWork); }
+    void btnCarLenUpLimitUpClick() { StartCommand(Up(14), &TfrmParamSet::CarLenUpLimitUpWork); }
+    void btnCarLenUpLimitDnClick() { StartCommand(Dn(14), &TfrmParamSet::CarLenUpLimitDnWork); }
+    void btnTraVolUpLimitUpClick() { StartCommand(Up(12), &TfrmParamSet::TraVolUpLimitUpWork); }
+    void btnTraVolUpLimitDnClick() { StartCommand(Dn(12), &TfrmParamSet::TraVolUpLimitDnWork); }
+    void btnCarSpdUpLimitUpClick() { StartCommand(Up(13), &TfrmParamSet::CarSpdUpLimitUpWork); }
+    void btnCarSpdUpLimitDnClick() { StartCommand(Dn(13), &TfrmParamSet::CarSpdUpLimitDnWork); }
+    void btnTraVolColTermUpClick() { StartCommand(Up(3), &TfrmParamSet::TraVolColTermUpWork); }
+    void btnTraVolColTermDnClick() { StartCommand(Dn(3), &TfrmParamSet::TraVolColTermDnWork); }
+    void btnCarRespTimeDefUpClick() { StartCommand(Up(4), &TfrmParamSet::CarRespTimeDefUpWork); }
+    void btnCarRespTimeDefDnClick() { StartCommand(Dn(4), &TfrmParamSet::CarRespTimeDefDnWork); }
 
     void LoopUpWork() { UploadWork(1); }
     void LoopDnWork() { DownloadWork(1); }
@@ -68,6 +67,8 @@ public:
 private:
     struct TGroup;
     const TGroup& Group(int paraIndex) const;
+    QPushButton* Up(int paraIndex) const;
+    QPushButton* Dn(int paraIndex) const;
     // The speed (5) and vehicle-length (6) categories: a lower and an upper edit each, stored
     // as fixed-width upper bounds.
     struct TCategories {

@@ -11,17 +11,6 @@
 
 namespace {
 constexpr int kAnswerWaitMs = 1000;
-constexpr int kEchoBytes = 10;
-
-enum TOpcode {
-    opThreshold = 10,
-    opSWReset = 12,
-    opHWInit = 13,
-    opLeapTime = 17,
-    opMemChk = 18,
-    opEcho = 19,
-    opVersion = 21
-};
 
 void UncheckBoth(QRadioButton* a, QRadioButton* b) {
     for (QRadioButton* r : {a, b}) {
@@ -31,25 +20,6 @@ void UncheckBoth(QRadioButton* a, QRadioButton* b) {
     }
 }
 }  // namespace
-
-QString AtcVersionSql(const QString& atcId) {
-    return QStringLiteral("SELECT ") + QStringLiteral("ATC_VER, ") +
-           QStringLiteral("ATC_CRTE_DATE ") + QStringLiteral("FROM ATC_INFO ") +
-           QStringLiteral("WHERE EQUP_TYPE = '2' ") + QStringLiteral("AND ATC_ID = '") +
-           SqlQuoted(atcId) + QStringLiteral("'");
-}
-
-QString CtrlResultSql(const QString& atcId) {
-    const QString id = SqlQuoted(atcId);
-    return QStringLiteral("SELECT ") + QStringLiteral("THRESHOLD, ") +
-           QStringLiteral("ONLINE_STATUS, ") + QStringLiteral("MEMORY, ") +
-           QStringLiteral("ECHO ") + QStringLiteral("FROM OVD_MAGM_HIST_INFO ") +
-           QStringLiteral("WHERE ATC_ID = '") + id + QStringLiteral("'") +
-           QStringLiteral("AND MAGM_RESP_TIME = ") + QStringLiteral("( ") +
-           QStringLiteral(" \tSELECT MAX(MAGM_RESP_TIME) ") +
-           QStringLiteral("\tFROM OVD_MAGM_HIST_INFO  ") + QStringLiteral("\tWHERE ATC_ID = '") +
-           id + QStringLiteral("'") + QStringLiteral(") ");
-}
 
 TfrmRemoteCtrl::TfrmRemoteCtrl(QWidget* owner) : TCommandForm(owner), ui(new Ui::TfrmRemoteCtrl) {
     ui->setupUi(this);

@@ -7,14 +7,12 @@
 
 #include "CommandExchange.h"
 #include "CommandForm.h"
+#include "RemoteSql.h"
 
 namespace Ui {
 class TfrmRemoteCtrl;
 }
 class QPushButton;
-
-QString AtcVersionSql(const QString& atcId);
-QString CtrlResultSql(const QString& atcId);
 
 class TfrmRemoteCtrl : public TCommandForm {
     Q_OBJECT

@@ -13,22 +13,10 @@
 #include <mutex>
 
 #include "SimDb.h"
+#include "Wire.h"
 
 namespace {
 
-enum TOpcode {
-    opAccuTraf = 5,
-    opThreshold = 10,
-    opLeapTime = 17,
-    opMemChk = 18,
-    opEcho = 19,
-    opVersion = 21,
-    opDownload = 14,
-    opUpload = 15
-};
-constexpr int kIdByte0 = 0, kIdByte1 = 1, kOpcodeByte = 2, kIndexByte = 3, kDataByte = 4;
-constexpr int kEchoBytes = 10;
-constexpr int kLengthStepCm = 10;
 const char* const kStampFormat = "yyyy-MM-dd HH:mm:ss";
 
 // What was last downloaded to a controller, by id and parameter index, as it would be stored.
@@ -79,8 +67,8 @@ QStringList Controllers(TDb& db, const QByteArray& frame) {
         bool ok0 = false, ok1 = false;
         const int b0 = id.mid(0, 2).toInt(&ok0), b1 = id.mid(2, 2).toInt(&ok1);
         if (id.size() >= 4 && ok0 && ok1 &&
-            b0 % 256 == static_cast<unsigned char>(frame[kIdByte0]) &&
-            b1 % 256 == static_cast<unsigned char>(frame[kIdByte1]))
+            b0 % 256 == static_cast<unsigned char>(frame[kFrameIdByte0]) &&
+            b1 % 256 == static_cast<unsigned char>(frame[kFrameIdByte1]))
             ids << id;
     }
     return ids;
@@ -107,34 +95,34 @@ QString StoredText(int index, const QByteArray& f) {
     switch (index) {
         case 1:
             for (int k = 0; k < 32; ++k)
-                out += (Byte(f, kDataByte + k / 8) >> (7 - k % 8)) & 1u ? QLatin1Char('1')
-                                                                        : QLatin1Char('0');
+                out += (Byte(f, kFrameData + k / 8) >> (7 - k % 8)) & 1u ? QLatin1Char('1')
+                                                                         : QLatin1Char('0');
             return out;
         case 2:
             for (int k = 0; k < 32; ++k)
-                out += Byte(f, kDataByte + k) ? QLatin1Char('1') : QLatin1Char('0');
+                out += Byte(f, kFrameData + k) ? QLatin1Char('1') : QLatin1Char('0');
             return out;
         case 4:
-            return QString::asprintf("%03u%03u", Byte(f, kDataByte), Byte(f, kDataByte + 1));
+            return QString::asprintf("%03u%03u", Byte(f, kFrameData), Byte(f, kFrameData + 1));
         case 5:
-            for (int k = 0; k < 12; ++k) out += QString::asprintf("%03u", Byte(f, kDataByte + k));
+            for (int k = 0; k < 12; ++k) out += QString::asprintf("%03u", Byte(f, kFrameData + k));
             return out;
         case 6:
             for (int k = 0; k < 3; ++k)
-                out += QString::asprintf("%04u", Byte(f, kDataByte + k) * kLengthStepCm);
+                out += QString::asprintf("%04u", Byte(f, kFrameData + k) * kLengthStepCm);
             return out;
         case 3:
         case 12:
         case 13:
         case 14:
-            return QString::number(Byte(f, kDataByte));
+            return QString::number(Byte(f, kFrameData));
         default:
             return {};
     }
 }
 
 QString EchoText(const QByteArray& frame) {
-    QByteArray bytes = frame.mid(kIndexByte, kEchoBytes);
+    QByteArray bytes = frame.mid(kFrameIndex, kEchoBytes);
     const int nul = bytes.indexOf('\0');
     if (nul >= 0) bytes.truncate(nul);
     iconv_t cd = iconv_open("UTF-8", "CP949");
@@ -249,9 +237,9 @@ void AccumulatedTraffic(TDb& db, const QString& atcId) {
 }  // namespace
 
 void WriteDemoAnswers(const QString& databasePath, const QByteArray& frame) {
-    if (frame.size() <= kOpcodeByte) return;
-    const int opcode = static_cast<unsigned char>(frame[kOpcodeByte]);
-    const int index = static_cast<int>(Byte(frame, kIndexByte));
+    if (frame.size() <= kFrameOpcode) return;
+    const int opcode = static_cast<unsigned char>(frame[kFrameOpcode]);
+    const int index = static_cast<int>(Byte(frame, kFrameIndex));
     TDb db(databasePath);
     if (!db.Ok()) return;
     for (const QString& atcId : Controllers(db, frame)) {

@@ -12,8 +12,7 @@ class TSimDb {
 public:
     TSimDb(const QString& database, int busyTimeoutMs);
     ~TSimDb();
-    TSimDb(const TSimDb&) = delete;
-    TSimDb& operator=(const TSimDb&) = delete;
+    Q_DISABLE_COPY(TSimDb)
 
     bool Ok() const { return m_error.isEmpty(); }
     QString Error() const { return m_error; }

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "Wire.h"
+
 struct TReceivedFrame {
     QByteArray lengthField;  // the 12 bytes as received
     QByteArray frame;        // the frame bytes the length field announced
@@ -33,15 +35,14 @@ enum class TMisbehaviour {
 
 class TStandInServer {
 public:
-    static constexpr int kStatusSize = 12;
+    static constexpr int kStatusSize = kStatusReplySize;
     // Between the pieces of a split reply: long enough for each to arrive as a segment of its own.
     static constexpr int kReplyPieceGapMs = 20;
     static const QByteArray kAccepted;  // "000000000000"
 
     TStandInServer();
     ~TStandInServer();
-    TStandInServer(const TStandInServer&) = delete;
-    TStandInServer& operator=(const TStandInServer&) = delete;
+    Q_DISABLE_COPY(TStandInServer)
 
     // Listens on address:port (port 0: the system picks a free one) before it returns, so a
     // client may connect at once. false with the reason in Error() when that fails.

@@ -7,22 +7,22 @@ namespace {
 constexpr int kUsageError = 2;
 }  // namespace
 
-void SetUpToolCommandLine(QCommandLineParser& parser, const QString& description) {
+TToolCommandLine::TToolCommandLine(const QString& description) {
     QCoreApplication::setApplicationVersion(QStringLiteral(VDS_VERSION));
-    parser.setApplicationDescription(description);
+    setApplicationDescription(description);
     // Not addHelpOption(): its --help-all would need process(), which ends the program itself.
-    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
-                                        QStringLiteral("Displays this help.")));
-    parser.addVersionOption();
+    addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                 QStringLiteral("Displays this help.")));
+    addVersionOption();
 }
 
-std::optional<int> ParseToolCommandLine(QCommandLineParser& parser, const QStringList& arguments) {
-    if (!parser.parse(arguments)) return ToolUsageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+std::optional<int> TToolCommandLine::Parse(const QStringList& arguments) {
+    if (!parse(arguments)) return ToolUsageError(errorText());
+    if (isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(helpText()), stdout);
         return 0;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
+    if (isSet(QStringLiteral("version"))) {
         std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
                     qPrintable(QCoreApplication::applicationVersion()));
         return 0;

@@ -6,12 +6,15 @@
 #include <QStringList>
 #include <optional>
 
-// Adds --help and --version to parser and sets the tool's version.
-void SetUpToolCommandLine(QCommandLineParser& parser, const QString& description);
+class TToolCommandLine : public QCommandLineParser {
+public:
+    // With --help and --version; sets the tool's version.
+    explicit TToolCommandLine(const QString& description);
 
-// Parses arguments (the program name first). Returns the exit status the tool ends with when it
-// must not go on: 0 after --help or --version (written to stdout), 2 after an error.
-std::optional<int> ParseToolCommandLine(QCommandLineParser& parser, const QStringList& arguments);
+    // Parses arguments (the program name first). Returns the exit status the tool ends with when
+    // it must not go on: 0 after --help or --version (written to stdout), 2 after an error.
+    std::optional<int> Parse(const QStringList& arguments);
+};
 
 // Reports a usage error of the running tool; returns 2.
 int ToolUsageError(const QString& message);

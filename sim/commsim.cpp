@@ -24,8 +24,7 @@ int Fail(const QString& message) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    SetUpToolCommandLine(parser, QStringLiteral("Stand-in communication server"));
+    TToolCommandLine parser(QStringLiteral("Stand-in communication server"));
     const QCommandLineOption portOption(QStringLiteral("port"),
                                         QStringLiteral("TCP port on 127.0.0.1 (default 3500)."),
                                         QStringLiteral("N"), QStringLiteral("3500"));
@@ -42,7 +41,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Status (up to 12 characters) answered for an opcode; repeatable."),
         QStringLiteral("OPCODE=TEXT"));
     parser.addOptions({portOption, dbOption, demoOption, statusOption});
-    if (const auto rc = ParseToolCommandLine(parser, app.arguments())) return *rc;
+    if (const auto rc = parser.Parse(app.arguments())) return *rc;
     if (!parser.positionalArguments().isEmpty())
         return ToolUsageError(
             QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));

@@ -15,10 +15,9 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    SetUpToolCommandLine(parser,
-                         QStringLiteral("Writes new newest-traffic and status rows into the demo "
-                                        "database, one round every interval, until killed."));
+    TToolCommandLine parser(
+        QStringLiteral("Writes new newest-traffic and status rows into the demo "
+                       "database, one round every interval, until killed."));
     const QCommandLineOption dbOption(QStringLiteral("db"),
                                       QStringLiteral("The SQLite database to write."),
                                       QStringLiteral("PATH"));
@@ -27,7 +26,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Milliseconds between rounds (default 3000)."), QStringLiteral("N"),
         QStringLiteral("3000"));
     parser.addOptions({dbOption, intervalOption});
-    if (const auto rc = ParseToolCommandLine(parser, app.arguments())) return *rc;
+    if (const auto rc = parser.Parse(app.arguments())) return *rc;
     if (!parser.positionalArguments().isEmpty())
         return ToolUsageError(
             QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));

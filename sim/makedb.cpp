@@ -66,15 +66,14 @@ int Build(const QString& target, const QStringList& scripts) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    SetUpToolCommandLine(parser,
-                         QStringLiteral("Builds an SQLite database from SQL scripts, run in order. "
-                                        "The database is replaced only when every script ran."));
+    TToolCommandLine parser(
+        QStringLiteral("Builds an SQLite database from SQL scripts, run in order. "
+                       "The database is replaced only when every script ran."));
     parser.addPositionalArgument(QStringLiteral("database"),
                                  QStringLiteral("The database file to build."));
     parser.addPositionalArgument(QStringLiteral("script"), QStringLiteral("SQL scripts, in order."),
                                  QStringLiteral("<script.sql>..."));
-    if (const auto rc = ParseToolCommandLine(parser, app.arguments())) return *rc;
+    if (const auto rc = parser.Parse(app.arguments())) return *rc;
     const QStringList args = parser.positionalArguments();
     if (args.size() < 2)
         return ToolUsageError(QStringLiteral("needs a database file and at least one script"));

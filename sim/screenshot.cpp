@@ -14,12 +14,11 @@ int main(int argc, char** argv) {
     {
         // Parsed before there is a display, so --help and mistakes need none.
         QCoreApplication parsing(argc, argv);
-        QCommandLineParser parser;
-        SetUpToolCommandLine(
-            parser, QStringLiteral("Saves the whole screen of $DISPLAY as a PNG picture."));
+        TToolCommandLine parser(
+            QStringLiteral("Saves the whole screen of $DISPLAY as a PNG picture."));
         parser.addPositionalArgument(QStringLiteral("out.png"),
                                      QStringLiteral("The picture to write."));
-        if (const auto rc = ParseToolCommandLine(parser, parsing.arguments())) return *rc;
+        if (const auto rc = parser.Parse(parsing.arguments())) return *rc;
         const QStringList args = parser.positionalArguments();
         if (args.size() != 1)
             return ToolUsageError(QStringLiteral("needs exactly one picture file to write"));

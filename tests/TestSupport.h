@@ -44,8 +44,7 @@ class TDriverScope {
 public:
     explicit TDriverScope(const char* driver);
     ~TDriverScope();
-    TDriverScope(const TDriverScope&) = delete;
-    TDriverScope& operator=(const TDriverScope&) = delete;
+    Q_DISABLE_COPY(TDriverScope)
 
 private:
     QByteArray m_previous;
@@ -70,8 +69,7 @@ public:
     // of that name, made afresh.
     explicit TTempDatabase(const QString& name);
     ~TTempDatabase();
-    TTempDatabase(const TTempDatabase&) = delete;
-    TTempDatabase& operator=(const TTempDatabase&) = delete;
+    Q_DISABLE_COPY(TTempDatabase)
 
     QString Path() const { return m_path; }
     // Runs statements as the database's owner (any thread); an empty text on success, else the

@@ -21,8 +21,7 @@ public:
         sqlite3_busy_timeout(m_db, 2000);
     }
     ~TWriter() { sqlite3_close(m_db); }
-    TWriter(const TWriter&) = delete;
-    TWriter& operator=(const TWriter&) = delete;
+    Q_DISABLE_COPY(TWriter)
     QString Exec(const char* sql) {
         char* error = nullptr;
         const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);

@@ -72,8 +72,7 @@ public:
     ~TOneCpu() {
         if (m_saved) sched_setaffinity(0, sizeof m_previous, &m_previous);
     }
-    TOneCpu(const TOneCpu&) = delete;
-    TOneCpu& operator=(const TOneCpu&) = delete;
+    Q_DISABLE_COPY(TOneCpu)
 
 private:
     cpu_set_t m_previous;

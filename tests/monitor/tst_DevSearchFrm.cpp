@@ -155,7 +155,7 @@ private slots:
         QFETCH(QStringList, edits);
         QFETCH(QString, conditions);
         QCOMPARE(kBase.size(), 708);
-        QCOMPARE(TfrmDevSearch::SearchSql(edits), kBase + conditions);
+        QCOMPARE(SearchSql(edits), kBase + conditions);
         // The window builds the same text from what the edits hold, and shows it.
         TMonitorDb fx;
         TfrmDevSearch form;

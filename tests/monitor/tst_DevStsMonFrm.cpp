@@ -138,7 +138,7 @@ private slots:
                 "AND B.CODE_TYPE = 'VD_EK' AND B.SYS_CODE = A.EQUP_TYPE ") +
             type + QStringLiteral("AND A.ATC_ID IN (") + list +
             QStringLiteral(") ORDER BY TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
-        QCOMPARE(TfrmDevStsMon::StatusGridSql(mode, list), expected);
+        QCOMPARE(StatusGridSql(mode, list), expected);
     }
 
     void emptyListSendsNoQueryAndEmptiesTheGrid() {

@@ -19,7 +19,7 @@ namespace {
 QString SearchSql(int edit, const QString& typed) {
     QStringList edits(6);
     edits[edit] = typed;
-    return TfrmDevSearch::SearchSql(edits);
+    return SearchSql(edits);
 }
 }  // namespace
 
@@ -47,38 +47,33 @@ private slots:
         const QStringList byDay = {"YMD"};
         QStringList texts;
 
-        QTest::newRow("axis branch, VDS")
-            << QStringList{TfrmTrafMonText::AxisBranchSql(2)} << byAxis;
-        QTest::newRow("axis branch, new signal")
-            << QStringList{TfrmTrafMonText::AxisBranchSql(1)} << byAxis;
-        QTest::newRow("survey-point branch, VDS") << QStringList{TfrmTrafMonText::ResrBranchSql(2)}
-                                                  << QStringList{"RESR_NAME1", "ATC_NUM1"};
+        QTest::newRow("axis branch, VDS") << QStringList{AxisBranchSql(2)} << byAxis;
+        QTest::newRow("axis branch, new signal") << QStringList{AxisBranchSql(1)} << byAxis;
+        QTest::newRow("survey-point branch, VDS")
+            << QStringList{ResrBranchSql(2)} << QStringList{"RESR_NAME1", "ATC_NUM1"};
         QTest::newRow("survey-point branch, new signal")
-            << QStringList{TfrmTrafMonText::ResrBranchSql(1)}
-            << QStringList{"RESR_NAME1", "ATC_NUM1"};
+            << QStringList{ResrBranchSql(1)} << QStringList{"RESR_NAME1", "ATC_NUM1"};
         for (const QString& id : all) texts << OvdCountSql(id, 1) << OvdCountSql(id, 2);
         QTest::newRow("detector counts of every controller") << texts << QStringList();
 
-        texts = QStringList{TfrmTrafMonText::VdsGridSql(QuotedList(vds))};
-        for (const QString& id : vds) texts << TfrmTrafMonText::VdsGridSql(QuotedList({id}));
+        texts = QStringList{VdsGridSql(QuotedList(vds))};
+        for (const QString& id : vds) texts << VdsGridSql(QuotedList({id}));
         QTest::newRow("VDS grid: all stations, then each") << texts << byDay;
-        texts = QStringList{TfrmTrafMonText::NewSglGridSql(QuotedList(signal))};
-        for (const QString& id : signal) texts << TfrmTrafMonText::NewSglGridSql(QuotedList({id}));
+        texts = QStringList{NewSglGridSql(QuotedList(signal))};
+        for (const QString& id : signal) texts << NewSglGridSql(QuotedList({id}));
         QTest::newRow("new-signal grid: all stations, then each") << texts << byDay;
         QTest::newRow("collection time of the newest figures")
-            << QStringList{TfrmTrafMonText::ColDateSql(2, QuotedList(vds)),
-                           TfrmTrafMonText::ColDateSql(1, QuotedList(signal)),
-                           TfrmTrafMonText::ColDateSql(2, QuotedList({vds.first()}))}
+            << QStringList{ColDateSql(2, QuotedList(vds)), ColDateSql(1, QuotedList(signal)),
+                           ColDateSql(2, QuotedList({vds.first()}))}
             << QStringList();
 
-        texts = QStringList{TfrmDevStsMon::StatusGridSql(2, QuotedList(vds)),
-                            TfrmDevStsMon::StatusGridSql(1, QuotedList(signal)),
-                            TfrmDevStsMon::StatusGridSql(2, QuotedList(all))};
+        texts = QStringList{StatusGridSql(2, QuotedList(vds)), StatusGridSql(1, QuotedList(signal)),
+                            StatusGridSql(2, QuotedList(all))};
         for (const QString& id : all)
-            texts << TfrmDevStsMon::StatusGridSql(signal.contains(id) ? 1 : 2, QuotedList({id}));
+            texts << StatusGridSql(signal.contains(id) ? 1 : 2, QuotedList({id}));
         QTest::newRow("status window, both modes") << texts << byDay;
 
-        texts = QStringList{TfrmDevSearch::SearchSql(QStringList(6))};
+        texts = QStringList{SearchSql(QStringList(6))};
         const char* const editValues[] = {"SELECT AXLE_ID FROM AXLE_INFO",
                                           "SELECT AXLE_NAME FROM AXLE_INFO",
                                           "SELECT DISTINCT RESR_GRUP_NUM FROM RESR_SPOT_INFO",
@@ -93,8 +88,7 @@ private slots:
             << texts << QStringList();
 
         QTest::newRow("pick lists")
-            << QStringList{TfrmAxisInfo::AxisListSql(), TfrmResrGroup::ResrGroupListSql(),
-                           TfrmResrInfo::ResrListSql()}
+            << QStringList{AxisPickListSql(), ResrGroupPickListSql(), ResrPickListSql()}
             << QStringList();
     }
     void sameRowsOnBothDrivers() {

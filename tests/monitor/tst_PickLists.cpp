@@ -155,12 +155,12 @@ private slots:
         QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("expected");
         QTest::newRow("axis list")
-            << TfrmAxisInfo::AxisListSql() << "SELECT AXLE_ID, AXLE_NAME FROM AXLE_INFO ";
+            << AxisPickListSql() << "SELECT AXLE_ID, AXLE_NAME FROM AXLE_INFO ";
         QTest::newRow("survey-point group list")
-            << TfrmResrGroup::ResrGroupListSql()
+            << ResrGroupPickListSql()
             << "SELECT DISTINCT RESR_GRUP_NUM, RESR_GRUP_NAME, RESR_SPOT_ID FROM RESR_SPOT_INFO ";
         QTest::newRow("survey point list")
-            << TfrmResrInfo::ResrListSql() << "SELECT SPOT_ID, SPOT_NAME FROM SPOT_INFO ";
+            << ResrPickListSql() << "SELECT SPOT_ID, SPOT_NAME FROM SPOT_INFO ";
     }
     void sqlTexts() {
         QFETCH(QString, built);
@@ -311,7 +311,7 @@ private slots:
         for (const QString& r : rows.split(QStringLiteral("),(")))
             stored << r.section(QLatin1Char('\''), -2, -2);
         TSQLClientDataSet& ds = fx.dm->dsQuery2;
-        ds.SetCommandText(TfrmResrGroup::ResrGroupListSql());
+        ds.SetCommandText(ResrGroupPickListSql());
         ds.Open();
         for (ds.First(); !ds.Eof(); ds.Next())
             returned << ds.FieldByName(QStringLiteral("RESR_SPOT_ID")).AsString();

@@ -521,7 +521,7 @@ private slots:
         QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("expected");
         QTest::newRow("axis branch, VDS")
-            << TfrmTrafMonText::AxisBranchSql(2)
+            << AxisBranchSql(2)
             << QStringLiteral(
                    "SELECT DISTINCT A.AXLE_NAME AXLE_NAME1, L.LINK_ID LINK_ID1, S.SPOT_ID "
                    "SPOT_ID1, "
@@ -532,7 +532,7 @@ private slots:
                    "AND O.ATC_ID=T.ATC_ID AND T.SET_SPOT_ID=S.SPOT_ID AND A.AXLE_ID = L.AXLE_ID "
                    "AND T.EQUP_TYPE = 2 AND T.OPER_STAT = 'Y' ORDER BY AXLE_NAME1, ATC_NUM1 ");
         QTest::newRow("survey-point branch, new signal")
-            << TfrmTrafMonText::ResrBranchSql(1)
+            << ResrBranchSql(1)
             << QStringLiteral(
                    "SELECT DISTINCT R.RESR_SPOT_ID RESR_SPOT_ID1, R.RESR_NAME RESR_NAME1, "
                    "S.SPOT_ID SPOT_ID1, "
@@ -555,7 +555,7 @@ private slots:
             "E.SSPF SSPF, E.SDOO SDOO, E.SFAF SFAF, E.SCOR SCOR, E.SACK SACK, "
             "E.COM_ERR_STAT COM_ERR_STAT, ");
         QTest::newRow("VDS grid")
-            << TfrmTrafMonText::VdsGridSql("'A','B'")
+            << VdsGridSql("'A','B'")
             << QStringLiteral(
                    "SELECT DISTINCT TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
                    "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, "
@@ -580,7 +580,7 @@ private slots:
                        "AND A.EQUP_TYPE = '2' AND A.ATC_ID IN ('A','B')ORDER BY "
                        "TO_CHAR(M.TYPE_TIME, 'YYYY-MM-DD') ");
         QTest::newRow("new-signal grid")
-            << TfrmTrafMonText::NewSglGridSql("'N'")
+            << NewSglGridSql("'N'")
             << QStringLiteral(
                    "SELECT DISTINCT TO_CHAR(C.TYPE_TIME, 'YYYY-MM-DD') YMD, R.ROAD_NUM ROAD_NUM, "
                    "S.SPOT_NAME SPOT_NAME, A.ATC_NUM ATC_NUM, B.SYS_CODE_NAME ATC_KIND, "

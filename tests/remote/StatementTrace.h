@@ -17,8 +17,7 @@ public:
         };
     }
     ~TStatementTrace() { m_connection.OnStatement = m_previous; }
-    TStatementTrace(const TStatementTrace&) = delete;
-    TStatementTrace& operator=(const TStatementTrace&) = delete;
+    Q_DISABLE_COPY(TStatementTrace)
 
     int Count(const QString& sql) const { return static_cast<int>(statements.count(sql)); }
 
