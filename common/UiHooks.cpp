@@ -24,6 +24,10 @@ TSleepHook& SleepHook() {
     static TSleepHook hook;
     return hook;
 }
+TIntervalHook& IntervalHook() {
+    static TIntervalHook hook;
+    return hook;
+}
 
 bool IsOperatorInput(const QObject* receiver, const QEvent* event) {
     switch (event->type()) {
@@ -181,4 +185,12 @@ TMessageHook SetMessageHook(TMessageHook hook) {
 
 TSleepHook SetSleepHook(TSleepHook hook) {
     return std::exchange(SleepHook(), std::move(hook));
+}
+
+int WorkInterval(int intervalMs) {
+    return IntervalHook() ? IntervalHook()(intervalMs) : intervalMs;
+}
+
+TIntervalHook SetWorkIntervalHook(TIntervalHook hook) {
+    return std::exchange(IntervalHook(), std::move(hook));
 }

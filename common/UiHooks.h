@@ -1,6 +1,7 @@
 #pragma once
 // The one way the programs show a message box and the one way they wait. Tests replace both so
-// that no person has to dismiss a box and no wait takes real time. Main thread only.
+// that no person has to dismiss a box and no wait takes real time, and may shorten the interval
+// of the command buttons' work threads. Main thread only.
 
 #include <QString>
 #include <functional>
@@ -23,9 +24,15 @@ void BusyWait(int milliseconds);
 // ETIMEDOUT), -1 when poll() failed (errno). On any other thread a plain poll().
 int BusyPoll(int fd, short events, int milliseconds);
 
+// The interval a command button's work thread waits before its routine runs: intervalMs unless a
+// hook is set, which tests use to shorten it.
+int WorkInterval(int intervalMs);
+
 using TMessageHook = std::function<void(const QString&)>;
 using TSleepHook = std::function<void(int)>;
+using TIntervalHook = std::function<int(int)>;
 
 // An empty hook restores the real behaviour. Each returns the hook it replaced.
 TMessageHook SetMessageHook(TMessageHook hook);
 TSleepHook SetSleepHook(TSleepHook hook);
+TIntervalHook SetWorkIntervalHook(TIntervalHook hook);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Check.h"
+#include "UiHooks.h"
 
 // What the worker and the main thread share about the one run of the work. Outlives the thread
 // object in the queued calls, which find owner empty once it has gone.
@@ -308,7 +309,7 @@ void StartWork(QObject* window, int intervalMs, std::function<void()> routine) {
     const bool watched = !watch.isNull();
 
     auto* thread = new TWorkThread();
-    thread->Interval = intervalMs;
+    thread->Interval = WorkInterval(intervalMs);
     thread->OnWork = [alive, watch, watched, routine = std::move(routine)](TWorkThread*) {
         if (!alive) return;
         if (watched && (!watch || watch->Closed())) return;

@@ -66,7 +66,7 @@ public:
     static bool Active();
 };
 
-// The button pattern: a work thread with intervalMs whose work is routine, guarded by window. If
-// window has been closed or freed when the wait ends, routine does not run. The caller keeps
-// nothing. Main thread only.
+// The button pattern: a work thread with intervalMs (as WorkInterval gives it) whose work is
+// routine, guarded by window. If window has been closed or freed when the wait ends, routine does
+// not run. The caller keeps nothing. Main thread only.
 void StartWork(QObject* window, int intervalMs, std::function<void()> routine);

@@ -337,6 +337,17 @@ TMessageRecorder::~TMessageRecorder() {
     SetMessageHook(m_previous);
 }
 
+TShortIntervals::TShortIntervals() {
+    m_previous = SetWorkIntervalHook([this](int ms) {
+        asked.append(ms);
+        return ms / 10;
+    });
+}
+
+TShortIntervals::~TShortIntervals() {
+    SetWorkIntervalHook(m_previous);
+}
+
 TSleepRecorder::TSleepRecorder() {
     m_previous = SetSleepHook([this](int ms) { waits.append(ms); });
 }

@@ -124,6 +124,18 @@ private:
     TMessageHook m_previous;
 };
 
+// Shortens the command buttons' work-thread interval to a tenth, so a routine still runs after
+// its click, not within it; notes each interval asked for.
+class TShortIntervals {
+public:
+    TShortIntervals();
+    ~TShortIntervals();
+    QVector<int> asked;
+
+private:
+    TIntervalHook m_previous;
+};
+
 // Records every wait instead of waiting.
 class TSleepRecorder {
 public:

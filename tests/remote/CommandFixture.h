@@ -79,6 +79,7 @@ public:
     }
 
     TStandInServer server;
+    TShortIntervals intervals;
 };
 
 inline QPushButton* Button(QWidget& w, const char* name) {

@@ -146,6 +146,7 @@ private slots:
 
     void everyRoutineAcceptedAndRefused() {
         TSleepRecorder waits;
+        fx->intervals.asked.clear();
         TfrmParamSet w;
         TCommandFixture::Select(w.Tree(), "0312");
         for (const TGroupCase& g : kGroups) {
@@ -172,6 +173,8 @@ private slots:
                 QVERIFY(Button(w, button)->isEnabled());
             }
         }
+        // Every button asked for the 200 ms its work thread waits (the tests shorten it).
+        QCOMPARE(fx->intervals.asked, QVector<int>(36, 200));
         QCOMPARE(waits.waits.size(), 9);  // one wait per accepted upload
         QVERIFY(
             std::all_of(waits.waits.begin(), waits.waits.end(), [](int ms) { return ms == 1000; }));
