@@ -24,7 +24,7 @@ if [ "$postgres" -eq 1 ]; then
 else
     install_packages "${DEMO_PACKAGES[@]}"
 fi
-build_all
+build_all -DVDS_BUILD_BENCH=OFF
 
 DEMO="$BUILD/demo"
 SHOTS="$BUILD/screenshots"

@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 install_packages "${POSTGRES_PACKAGES[@]}"
-build_all
+build_all -DVDS_BUILD_BENCH=OFF
 cd "$BUILD"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
 if [ "$sanitizers" = 1 ]; then run_sanitizer_suites; fi

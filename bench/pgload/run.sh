@@ -10,7 +10,7 @@ source "$HERE/../../scripts/lib.sh"
 source "$HERE/../../scripts/postgres.sh"
 
 install_packages "${POSTGRES_PACKAGES[@]}"
-build_all
+build_all -DVDS_BUILD_BENCH=ON
 
 DIR=$(mktemp -u /tmp/vds-pgload.XXXXXX)
 trap '"$ROOT/scripts/pg-cluster.sh" stop "$DIR"' EXIT

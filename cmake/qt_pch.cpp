@@ -1,0 +1,1 @@
+// The translation unit the shared precompiled header of Qt is built with.
