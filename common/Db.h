@@ -1,8 +1,8 @@
 #pragma once
 // The database access the windows use: a connection with named parameters and a before-connect
-// callback, and client datasets that fetch their whole result when opened. The layer never shows
-// anything: every failure is thrown as EDatabaseError carrying the driver's message.
-// Main thread only.
+// callback, client datasets that fetch their whole result when opened, and the one query loop
+// every window runs (RunQuery). The layer never shows anything: every failure is thrown as
+// EDatabaseError carrying the driver's message. Main thread only.
 //
 // The driver is Qt's driver name from VDS_DB_DRIVER (default QSQLITE). For SQLite the "Database"
 // parameter is a file path; a relative one is resolved against VDS_DB_DIR when set, else the

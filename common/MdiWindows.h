@@ -1,6 +1,7 @@
 #pragma once
-// The standard window commands of an MDI frame, shared by both main windows, and the MDI child
-// that shows a form laid out at fixed positions. Main thread only.
+// The MDI plumbing both main windows share: the one way a window becomes an MDI child
+// (AddMdiChild), the window menu with its standard commands (SetUpWindowMenu) and the commands
+// themselves. Main thread only.
 
 #include <QIcon>
 #include <QList>
@@ -12,7 +13,7 @@ class QMenu;
 class QSize;
 class QWidget;
 
-// Each window at its designed size (AddFormWindow), else at the size its layout asks for, stepped
+// Each window at its designed size (AddMdiChild), else at the size its layout asks for, stepped
 // down and right by a title bar's height; where the area is smaller, as much as the step leaves.
 // The window in front stays in front.
 void CascadeWindows(QMdiArea* area);

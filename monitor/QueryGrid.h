@@ -1,6 +1,6 @@
 #pragma once
-// The query-into-grid fill every grid of the monitoring program uses, its column readers, the
-// quoting of values spliced into its SQL texts and the grids' stored layout. Main thread only.
+// The query-into-grid fill every grid of the monitoring program uses, its column readers and the
+// grids' stored layout. Main thread only.
 
 #include <QString>
 #include <QStringList>
