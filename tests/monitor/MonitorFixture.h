@@ -102,9 +102,9 @@ inline QStringList ChildTexts(PVirtualNode node) {
     return texts;
 }
 
-// For a check that a refresh timer of intervalMs, stopped or never started, refreshes no more:
-// returns once a timer of that interval started now has ticked twice, events handled meanwhile,
-// so a tick the refresh still had coming, or was started into by what was queued, has been handled.
+// For a check that a refresh timer of intervalMs, stopped or never started, refreshes no more: a
+// stopped timer has no tick to wait for, so a timer of that interval started now ticks twice,
+// events handled meanwhile. A tick still due, or one a queued event would start, has run by then.
 inline bool TwoIntervalsPassed(int intervalMs) {
     QTimer reference;
     reference.setTimerType(Qt::PreciseTimer);

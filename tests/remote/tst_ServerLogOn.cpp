@@ -78,7 +78,7 @@ private slots:
         TMessageRecorder boxes;
         TfrmRemoteCtrl w;
         w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));  // what showing it set going has run
+        QVERIFY(QTest::qWaitForWindowActive(&w));  // what showing it set off has been handled
         QCOMPARE(boxes.messages.size(), 1);
         QVERIFY2(boxes.messages[0].contains(message), qPrintable(boxes.messages[0]));
         // The window has its fixed nodes and nothing read.
