@@ -42,6 +42,15 @@ protected:
     }
 };
 
+// Returns once a call queued now has run, so everything queued before it has run too.
+bool QueuedCallRan() {
+    bool ran = false;
+    QObject context;
+    QMetaObject::invokeMethod(
+        &context, [&ran] { ran = true; }, Qt::QueuedConnection);
+    return QTest::qWaitFor([&ran] { return ran; }, 5000);
+}
+
 class TCountingWindow : public QWidget {
 public:
     int closeEvents = 0;
@@ -124,7 +133,7 @@ private slots:
             }
         });
         BusyWait(150);
-        QTest::qWait(100);  // anything deferred would act now
+        QVERIFY(QueuedCallRan());  // input held back for after the wait would have acted first
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(w.edit->text(), QStringLiteral("loop test"));
         QCOMPARE(w.window.closeEvents, 0);

@@ -84,6 +84,32 @@ protected:
     void closeEvent(QCloseEvent* e) override { e->ignore(); }
 };
 
+// Counts the work threads' calls as they reach the main thread.
+class THandOffWatch : public QObject {
+public:
+    THandOffWatch() { qApp->installEventFilter(this); }
+    ~THandOffWatch() override { qApp->removeEventFilter(this); }
+    int arrived = 0;
+
+protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (event->type() == QEvent::MetaCall &&
+            qstrcmp(receiver->metaObject()->className(), "TMainThreadQueue") == 0)
+            ++arrived;
+        return false;
+    }
+};
+
+// Starts a work thread with interval 0 and returns once its work is queued for the main thread:
+// the hand-off arrives inside a command section, which holds it back and queues it again as it
+// ends. Nothing is processed after that, so the hand-off stays queued and its worker waits.
+bool StartWithWorkQueued(const std::function<void()>& start) {
+    THandOffWatch watch;
+    TCommandSection section;
+    start();
+    return QTest::qWaitFor([&watch] { return watch.arrived > 0; }, 5000);
+}
+
 // Run as a child process: the application ends while one work thread still waits and another
 // has queued its work for a main thread that will not run it again.
 int RunExitProbe(int argc, char** argv) {
@@ -93,9 +119,9 @@ int RunExitProbe(int argc, char** argv) {
         window.show();
         StartWork(&window, 60000, [] { std::puts("work ran"); });
         QTimer::singleShot(0, [&window] {
-            StartWork(&window, 0, [] { std::puts("work ran"); });
-            // Time for the worker to queue its hand-off before the loop ends.
-            QThread::msleep(200);
+            if (StartWithWorkQueued(
+                    [&window] { StartWork(&window, 0, [] { std::puts("work ran"); }); }))
+                std::puts("work queued");
             Application()->Terminate();
         });
         Application()->Run();
@@ -317,9 +343,7 @@ private slots:
     void terminateAllEndsWaitingAndQueuedWorkWithoutRunningIt() {
         bool ran = false;
         Start(60000, [&] { ran = true; });
-        Start(0, [&] { ran = true; });
-        // Time for the second worker to queue its work; nothing is processed meanwhile.
-        QThread::msleep(200);
+        QVERIFY(StartWithWorkQueued([&] { Start(0, [&] { ran = true; }); }));
         QElapsedTimer clock;
         clock.start();
         TWorkThread::TerminateAll();
@@ -356,6 +380,7 @@ private slots:
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(child.exitCode(), 0);
         const QByteArray out = child.readAllStandardOutput();
+        QVERIFY2(out.contains("work queued"), out.constData());
         QVERIFY2(out.contains("ended"), out.constData());
         QVERIFY2(!out.contains("work ran"), out.constData());
     }

@@ -3,6 +3,8 @@
 // fixed database name, a data module on it that counts its log-ons, and a small road network.
 
 #include <QFileInfo>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <memory>
 
@@ -98,6 +100,17 @@ inline QStringList ChildTexts(PVirtualNode node) {
     QStringList texts;
     for (int i = 0; node && i < node->childCount(); ++i) texts << node->child(i)->text(0);
     return texts;
+}
+
+// For a check that a refresh timer of intervalMs, stopped or never started, refreshes no more: a
+// stopped timer has no tick to wait for, so a timer of that interval started now ticks twice,
+// events handled meanwhile. A tick still due, or one a queued event would start, has run by then.
+inline bool TwoIntervalsPassed(int intervalMs) {
+    QTimer reference;
+    reference.setTimerType(Qt::PreciseTimer);
+    QSignalSpy ticks(&reference, &QTimer::timeout);
+    reference.start(intervalMs);
+    return QTest::qWaitFor([&ticks] { return ticks.count() >= 2; }, 5000);
 }
 
 // The demo data set, as db/demo.sql holds it.

@@ -270,7 +270,7 @@ private slots:
         form.SetMonitorTimer(false);
         QVERIFY(!form.GetMonitorTimer());
         const int logOns = fx.logOns2;
-        QTest::qWait(100);
+        QVERIFY(TwoIntervalsPassed(form.tmrMon->interval()));
         QCOMPARE(fx.logOns2, logOns);
         QVERIFY(!fx.dm->vdsConnection2.Connected() && !fx.dm->dsQuery2.Active());
     }
@@ -302,7 +302,7 @@ private slots:
         if (!toADialog) {
             const int logOns = fx.logOns2;
             fx.db.Load("UPDATE EQUP_STAT_HIST_NEW_INFO SET SUMT = '0' WHERE ATC_ID = 'A';");
-            QTest::qWait(100);
+            QVERIFY(TwoIntervalsPassed(form.tmrMon->interval()));
             QCOMPARE(fx.logOns2, logOns);
             QCOMPARE(FilledRows(GridOf(form)), QList<QStringList>({kRowA}));
         }
@@ -499,7 +499,8 @@ private slots:
 
         // A tick that finds nothing ticked hands over nothing.
         tree->SetCheckState(tree->topLevelItem(0), csUncheckedNormal);
-        QTest::qWait(150);
+        QSignalSpy ticks(monitor.tmrQuery, &QTimer::timeout);
+        QVERIFY(ticks.wait());
         QCOMPARE(status->MonitorList(), QStringLiteral("'A','B'"));
         monitor.btnStopClick();
 

@@ -257,7 +257,7 @@ private slots:
         if (running) {
             QTRY_COMPARE(FilledRows(first->findChild<TfpSpread*>("fpSpread1")).size(), 1);
         } else {
-            QTest::qWait(100);
+            QVERIFY(TwoIntervalsPassed(first->tmrMon->interval()));
             QCOMPARE(logOns2, 0);
             QCOMPARE(RowsWithText(first->findChild<TfpSpread*>("fpSpread1")), 0);
         }
@@ -360,7 +360,8 @@ private slots:
         // The window closes while its refresh runs for a ticked station.
         auto* tree = last->findChild<TVirtualStringTree*>("ChkTree");
         tree->SetCheckState(tree->topLevelItem(0), csCheckedNormal);
-        last->tmrQuery->setInterval(20);
+        const int interval = 20;
+        last->tmrQuery->setInterval(interval);
         QTest::mouseClick(Button(form, "BitBtnStart"), Qt::LeftButton);
         QTRY_VERIFY(fx.logOns > 4);
         if (closedBy == QLatin1String("frame"))
@@ -372,7 +373,7 @@ private slots:
         QTRY_VERIFY(last.isNull());
         QVERIFY(form.pTrafMonText.isNull());
         const int logOns = fx.logOns;
-        QTest::qWait(100);
+        QVERIFY(TwoIntervalsPassed(interval));
         QCOMPARE(fx.logOns, logOns);  // the closed window's refresh has stopped
 
         for (const char* name : kToolButtons) QTest::mouseClick(Button(form, name), Qt::LeftButton);

@@ -7,6 +7,7 @@
 #include "CommandFixture.h"
 #include "ParamSet.h"
 #include "StatementTrace.h"
+#include "WorkThread.h"
 
 namespace {
 struct TGroupCase {
@@ -260,7 +261,7 @@ private slots:
         FillEveryGroup(w);
         Set(w, qPrintable(edit), text);
         QTest::mouseClick(Button(w, qPrintable(button)), Qt::LeftButton);
-        QTest::qWait(600);
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);  // the routine has ended
         QVERIFY(boxes.messages.isEmpty());
         QCOMPARE(fx->server.Frames().size(), size_t(0));
         QVERIFY(Button(w, qPrintable(button))->isEnabled());
@@ -361,7 +362,8 @@ private slots:
         };
         PressAndWait(w, "btnTraVolUpLimitUp", boxes);
         QTRY_COMPARE_WITH_TIMEOUT(waits.ended, 1, 5000);
-        QTest::qWait(400);  // a click held back would have started its routine by now
+        // A click held back would have started a routine before the last thread goes.
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);
         QCOMPARE(w.findChild<QLineEdit*>("edVelUpLimit")->text(), QStringLiteral("120"));
         QCOMPARE(w.findChild<QLineEdit*>("edTraVolUpLimit")->text(), QStringLiteral("250"));
         QCOMPARE(boxes.messages.size(), 1);
@@ -408,7 +410,8 @@ private slots:
         QTest::mouseClick(Button(*w, "btnLoopUp"), Qt::LeftButton);
         QTest::mouseClick(Button(*w, "btnLoopDn"), Qt::LeftButton);
         w->close();
-        QTest::qWait(400);
+        // Both threads go once their waits have ended and their routines have been dropped.
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);
         QVERIFY(boxes.messages.isEmpty());
         QCOMPARE(fx->server.ConnectionCount(), connections);
     }

@@ -13,6 +13,7 @@
 #include "RemoteCtrl.h"
 #include "StatementTrace.h"
 #include "Text.h"
+#include "WorkThread.h"
 
 namespace {
 QString Fixture() {
@@ -248,7 +249,7 @@ private slots:
         PressAndWait(w, "btnMemChk", boxes);
         QCOMPARE(boxes.messages.first(), QStringLiteral("메모리 검사 요청 success"));
         QTRY_VERIFY(Button(w, "btnMemChk")->isEnabled());
-        QTest::qWait(100);
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);
         QCOMPARE(boxes.messages.size(), 1);  // the work ends without a message of its own
         QVERIFY(!dmOracle->dsQuery.Active());
         QVERIFY(!dmOracle->vdsConnection.Connected());
@@ -421,7 +422,8 @@ private slots:
         TCommandFixture::Select(w->Tree(), "0101");
         QTest::mouseClick(Button(*w, "btnSWReset"), Qt::LeftButton);
         w->close();  // frees the window, whose last socket is the initial 0: nothing to close
-        QTest::qWait(400);
+        // The work thread goes once its wait has ended and the routine has been dropped.
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);
         QVERIFY(boxes.messages.isEmpty());
         QCOMPARE(fx->server.Frames().size(), size_t(0));
     }

@@ -6,6 +6,7 @@
 
 #include "CommandFixture.h"
 #include "RemoteCtrl.h"
+#include "WorkThread.h"
 
 namespace {
 QString Fixture() {
@@ -77,7 +78,7 @@ private slots:
         TMessageRecorder boxes;
         TfrmRemoteCtrl w;
         w.show();
-        QTest::qWait(100);
+        QVERIFY(QTest::qWaitForWindowActive(&w));  // what showing it set off has been handled
         QCOMPARE(boxes.messages.size(), 1);
         QVERIFY2(boxes.messages[0].contains(message), qPrintable(boxes.messages[0]));
         // The window has its fixed nodes and nothing read.
@@ -120,7 +121,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(boxes.messages.size(), 1, 5000);
         QCOMPARE(boxes.messages[0], QStringLiteral("메모리 검사 요청 success"));
         QTRY_COMPARE(LabelText(w, "lblMemChkSts"), QStringLiteral("정상"));
-        QTest::qWait(100);
+        QTRY_COMPARE_WITH_TIMEOUT(TWorkThread::LiveCount(), 0, 5000);  // the routine has ended
         QCOMPARE(boxes.messages.size(), 1);
     }
 
