@@ -231,6 +231,16 @@ int TWorkThread::LiveCount() {
     return static_cast<int>(g_registry.size());
 }
 
+int TWorkThread::HandedOffCount() {
+    std::lock_guard<std::mutex> registryLock(g_registryMutex);
+    int handedOff = 0;
+    for (TWorkThread* t : g_registry) {
+        std::lock_guard<std::mutex> lock(t->m_handOff->mutex);
+        if (t->m_handOff->state == THandOff::TState::Posted) ++handedOff;
+    }
+    return handedOff;
+}
+
 void TWorkThread::TerminateAll() {
     std::vector<TWorkThread*> live;
     {

@@ -33,6 +33,8 @@ public:
 
     // Work threads created and not yet released.
     static int LiveCount();
+    // Work threads whose wait has ended and whose work is handed to the main thread, not run yet.
+    static int HandedOffCount();
     // Ends and releases every work thread whose work is not running at this moment. Main thread
     // only; runs by itself when the application object goes.
     static void TerminateAll();

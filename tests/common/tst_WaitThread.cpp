@@ -84,30 +84,13 @@ protected:
     void closeEvent(QCloseEvent* e) override { e->ignore(); }
 };
 
-// Counts the work threads' calls as they reach the main thread.
-class THandOffWatch : public QObject {
-public:
-    THandOffWatch() { qApp->installEventFilter(this); }
-    ~THandOffWatch() override { qApp->removeEventFilter(this); }
-    int arrived = 0;
-
-protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (event->type() == QEvent::MetaCall &&
-            qstrcmp(receiver->metaObject()->className(), "TMainThreadQueue") == 0)
-            ++arrived;
-        return false;
-    }
-};
-
-// Starts a work thread with interval 0 and returns once its work is queued for the main thread:
-// the hand-off arrives inside a command section, which holds it back and queues it again as it
-// ends. Nothing is processed after that, so the hand-off stays queued and its worker waits.
+// Starts a work thread with interval 0 and returns once its work is handed to the main thread:
+// it arrives inside a command section, which holds it back and queues it again as it ends.
+// Nothing is processed after that, so the hand-off stays queued and its worker waits.
 bool StartWithWorkQueued(const std::function<void()>& start) {
-    THandOffWatch watch;
     TCommandSection section;
     start();
-    return QTest::qWaitFor([&watch] { return watch.arrived > 0; }, 5000);
+    return QTest::qWaitFor([] { return TWorkThread::HandedOffCount() > 0; }, 5000);
 }
 
 // Run as a child process: the application ends while one work thread still waits and another
