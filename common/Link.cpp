@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QLoggingCategory>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -55,25 +56,13 @@ using Clock = std::chrono::steady_clock;
 // poll() until one of events, the deadline or an error; EINTR resumes with the time left.
 // 1 when ready, 0 on time-out (errno ETIMEDOUT), -1 on error.
 int poll_until(int sock, short events, Clock::time_point deadline) {
-    if (const TLinkWait wait = g_wait.load()) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int r = wait(sock, events, left > 0 ? static_cast<int>(left) : 0);
-        if (r == 0) errno = ETIMEDOUT;
-        return r > 0 ? 1 : r;
-    }
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd p{sock, events, 0};
-        const int r = ::poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
-        if (r > 0) return 1;
-        if (r == 0) {
-            errno = ETIMEDOUT;
-            return 0;
-        }
-        if (errno != EINTR) return -1;
-    }
+    const TLinkWait set = g_wait.load();
+    const TLinkWait wait = set ? set : &link_poll;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int r = wait(sock, events, left > 0 ? static_cast<int>(left) : 0);
+    if (r == 0) errno = ETIMEDOUT;
+    return r > 0 ? 1 : r;
 }
 
 Clock::time_point deadline_in(int timeoutMs) {
@@ -128,6 +117,18 @@ TLinkSettings LinkSettings() {
 void SetLinkSettings(const TLinkSettings& settings) {
     std::lock_guard<std::mutex> lock(g_settingsMutex);
     g_settings = settings;
+}
+
+int link_poll(int fd, short events, int milliseconds) {
+    const auto deadline = deadline_in(std::max(milliseconds, 0));
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
+        if (r == 0) errno = ETIMEDOUT;
+        if (r >= 0 || errno != EINTR) return r;
+    }
 }
 
 void SetLinkWait(TLinkWait wait) {

@@ -53,6 +53,9 @@ void SetLinkSettings(const TLinkSettings& settings);
 // Kept beside the settings: a test that sets its own keeps the program's wait.
 using TLinkWait = int (*)(int fd, short events, int milliseconds);
 void SetLinkWait(TLinkWait wait);
+// The plain wait: poll() on fd for events within milliseconds, resumed with the time left after
+// a signal. 1 ready, 0 time out (errno ETIMEDOUT), -1 error (errno). Any thread.
+int link_poll(int fd, short events, int milliseconds);
 
 // Frame builders on a caller's buffer of kRequestFrameSize bytes.
 // Byte 3 is written only for a non-zero index.

@@ -9,11 +9,10 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <memory>
 #include <utility>
+
+#include "Link.h"
 
 namespace {
 TMessageHook& MessageHook() {
@@ -120,20 +119,6 @@ bool OnMainThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
-
-// poll() on fd for at most milliseconds, resumed with the time left after a signal.
-int PlainPoll(int fd, short events, int milliseconds) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        pollfd p{fd, events, 0};
-        const int r = ::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
-        if (r == 0) errno = ETIMEDOUT;
-        if (r >= 0 || errno != EINTR) return r;
-    }
-}
 }  // namespace
 
 void BusyWait(int milliseconds) {
@@ -143,9 +128,9 @@ void BusyWait(int milliseconds) {
 int BusyPoll(int fd, short events, int milliseconds) {
     if (fd >= 0) {
         // Ready already, or no time to wait: no event loop for that.
-        const int now = PlainPoll(fd, events, 0);
+        const int now = link_poll(fd, events, 0);
         if (now != 0 || milliseconds <= 0) return now;
-        if (!OnMainThread()) return PlainPoll(fd, events, milliseconds);
+        if (!OnMainThread()) return link_poll(fd, events, milliseconds);
     } else {
         if (milliseconds <= 0) return 0;
         if (!OnMainThread()) {
@@ -174,7 +159,7 @@ int BusyPoll(int fd, short events, int milliseconds) {
         loop.exec();
         if (fd < 0) return 0;
         // The descriptor's own word, as a notifier may wake the loop without data to read.
-        const int r = PlainPoll(fd, events, 0);
+        const int r = link_poll(fd, events, 0);
         if (r != 0 || !end.isActive()) return r;
     }
 }
