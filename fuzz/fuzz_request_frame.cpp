@@ -70,7 +70,7 @@ void CheckRequestLength(FuzzedDataProvider& in, TGuardedFrame& g) {
     int expected = -1;
     if (opcode >= 0 && opcode < kOpcodeCount) {
         expected = MsgLenTable[opcode].requestLength;
-        if (opcode == kParameterDownloadOpcode) {
+        if (opcode == opDownload) {
             const int index = g.Frame()[kFrameIndex];
             expected = index < kParamIndexCount ? expected + ParamLenTable[index] : -1;
         }
