@@ -16,6 +16,8 @@ SANITIZER_PACKAGES=(libasan8 libubsan1 libtsan2)
 # clang's ThreadSanitizer runtime is in the compiler-rt package, which clang only recommends.
 CLANG_TSAN_PACKAGES=(clang libclang-rt-14-dev)
 TSAN_SUITES=(tst_WaitThread tst_Link tst_StandInServer tst_ParamUpDown tst_RemoteCtrl tst_InfoReq tst_CommandForm)
+# What they need built: the suites and the stand-in server program some of them start.
+TSAN_TARGETS=("${TSAN_SUITES[@]}" vds-commsim)
 
 # sanitizer_build <folder> <sanitizers> [target...]: configures and builds there.
 sanitizer_build() {
@@ -63,10 +65,13 @@ sanitizer_ctest() {
 # runs them, with the compiler CC and CXX name (the build's default when unset).
 run_tsan_suites() {
     local dir=$1
-    sanitizer_build "$dir" thread "${TSAN_SUITES[@]}" vds-commsim || return 1
-    local pattern
-    pattern="^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
-    sanitizer_ctest "$dir" -R "$pattern"
+    sanitizer_build "$dir" thread "${TSAN_TARGETS[@]}" || return 1
+    tsan_ctest "$dir"
+}
+
+# tsan_ctest <folder>: runs the thread and command suites built there.
+tsan_ctest() {
+    sanitizer_ctest "$1" -R "^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
 }
 
 run_clang_tsan_suites() {
@@ -99,11 +104,9 @@ finish_sanitizer_build() {
 run_sanitizer_suites() {
     local status=0
     finish_sanitizer_build "$ROOT/build-asan" || return 1
-    start_sanitizer_build "$ROOT/build-tsan" thread "${TSAN_SUITES[@]}" vds-commsim
+    start_sanitizer_build "$ROOT/build-tsan" thread "${TSAN_TARGETS[@]}"
     sanitizer_ctest "$ROOT/build-asan" || status=1
     finish_sanitizer_build "$ROOT/build-tsan" || return 1
-    local pattern
-    pattern="^($(IFS='|'; echo "${TSAN_SUITES[*]}"))\$"
-    sanitizer_ctest "$ROOT/build-tsan" -R "$pattern" || status=1
+    tsan_ctest "$ROOT/build-tsan" || status=1
     return "$status"
 }
