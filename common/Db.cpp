@@ -136,6 +136,9 @@ void TSQLConnection::Open() {
     if (IsSqlite(driver)) {
         if (database.isEmpty()) throw EDatabaseError(QStringLiteral("No database name given"));
         m_filePath = ResolveDatabasePath(database);
+        // Before the open: a file renamed over the name in between is then seen as a replaced
+        // one at the next query, never taken for the file this log-on opened.
+        m_fileId = FileIdentity(m_filePath);
         db.setDatabaseName(m_filePath);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                  .arg(kSqliteBusyTimeoutMs));
@@ -161,8 +164,6 @@ void TSQLConnection::Open() {
             throw EDatabaseError(
                 QStringLiteral("Cannot register the SQL functions DECODE and TO_CHAR"));
         }
-        // Read after the open, which fails for a file that is not there.
-        m_fileId = FileIdentity(m_filePath).value_or(QPair<quint64, quint64>());
     } else {
         m_filePath.clear();
     }
@@ -171,7 +172,7 @@ void TSQLConnection::Open() {
 
 void TSQLConnection::DropIfFileReplaced() {
     if (!m_connected || m_filePath.isEmpty()) return;
-    if (FileIdentity(m_filePath) != std::optional<QPair<quint64, quint64>>(m_fileId)) CloseDb();
+    if (FileIdentity(m_filePath) != m_fileId) CloseDb();
 }
 
 void TSQLConnection::CloseDb() {

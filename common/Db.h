@@ -26,6 +26,7 @@
 #include <QVector>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -79,9 +80,10 @@ private:
     QString m_qtName;
     QList<QPair<QString, QString>> m_params;
     bool m_connected = false;
-    // The SQLite file logged on to, as its name and the identity of the file it named then.
+    // The SQLite file logged on to, as its name and the identity of the file it named just
+    // before the log-on (none: no file).
     QString m_filePath;
-    QPair<quint64, quint64> m_fileId;
+    std::optional<QPair<quint64, quint64>> m_fileId;
 };
 
 // One column value of the current row.

@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <ctime>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "Db.h"
 #include "TestSupport.h"
@@ -32,6 +34,41 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+};
+
+// While it lives, SQLite's default file system runs act once, just after it has opened the next
+// main database file: what another process does between a log-on's look at the file and its open.
+class TActAfterNextOpen {
+public:
+    explicit TActAfterNextOpen(std::function<void()> act) : m_act(std::move(act)) {
+        s_current = this;
+        m_base = sqlite3_vfs_find(nullptr);
+        m_vfs = *m_base;
+        m_vfs.zName = "vds-act-after-open";
+        m_vfs.xOpen = &Open;
+        sqlite3_vfs_register(&m_vfs, 1);
+    }
+    ~TActAfterNextOpen() {
+        sqlite3_vfs_unregister(&m_vfs);
+        s_current = nullptr;
+    }
+    Q_DISABLE_COPY(TActAfterNextOpen)
+    bool Acted() const { return !m_act; }
+
+private:
+    static int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
+                    int* outFlags) {
+        sqlite3_vfs* base = s_current->m_base;
+        const int rc = base->xOpen(base, name, file, flags, outFlags);
+        if (rc == SQLITE_OK && (flags & SQLITE_OPEN_MAIN_DB) && s_current->m_act)
+            std::exchange(s_current->m_act, {})();
+        return rc;
+    }
+
+    static inline TActAfterNextOpen* s_current = nullptr;
+    std::function<void()> m_act;
+    sqlite3_vfs* m_base;
+    sqlite3_vfs m_vfs;
 };
 }  // namespace
 
@@ -231,6 +268,28 @@ private slots:
         }
         QCOMPARE(One(c, sql), after);
         QCOMPARE(seen, logOns);
+    }
+
+    // vds-makedb's rename may fall between the log-on's look at the file and its open: the log-on
+    // holds the old file, and the next query logs on to the new one.
+    void fileRenamedOverItDuringTheLogOnIsFollowed() {
+        TTempDatabase kept, replacement;
+        kept.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'old');"));
+        replacement.Load(QStringLiteral("INSERT INTO AXLE_INFO VALUES ('01', 'new');"));
+        TSQLConnection c;
+        int seen = 0;
+        c.BeforeConnect = [&] {
+            ++seen;
+            c.SetParam(QStringLiteral("Database"), kept.Path());
+        };
+        const QString sql = QStringLiteral("SELECT AXLE_NAME V FROM AXLE_INFO");
+        {
+            TActAfterNextOpen race([&] { kept.ReplaceWith(replacement); });
+            QCOMPARE(One(c, sql), QStringLiteral("old"));
+            QVERIFY(race.Acted());
+        }
+        QCOMPARE(One(c, sql), QStringLiteral("new"));
+        QCOMPARE(seen, 2);
     }
 
     // A reader may ask for a row's columns in any order, some twice, some not at all; each name
