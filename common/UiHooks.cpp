@@ -6,9 +6,11 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <cerrno>
 #include <memory>
 #include <utility>
 
@@ -70,10 +72,11 @@ bool IsOperatorInput(const QObject* receiver, const QEvent* event) {
     }
 }
 
-// For the time of a wait: drops operator input, shows the busy cursor.
+// For the time of a wait: drops operator input, shows the busy cursor. A box that opens inside
+// the wait is the operator's to close, so it takes its own input; nothing else does.
 class TBusyState : public QObject {
 public:
-    TBusyState() {
+    TBusyState() : m_modalAtStart(QApplication::activeModalWidget()) {
         qApp->installEventFilter(this);
         m_cursor = qobject_cast<QGuiApplication*>(qApp) != nullptr;
         if (m_cursor) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -85,13 +88,22 @@ public:
 
 protected:
     bool eventFilter(QObject* receiver, QEvent* event) override {
-        if (!IsOperatorInput(receiver, event)) return false;
+        if (!IsOperatorInput(receiver, event) || ForBoxOpenedInside(receiver)) return false;
         // An ignored close keeps its window open; accepted input goes no further up.
         event->setAccepted(event->type() != QEvent::Close);
         return true;
     }
 
 private:
+    bool ForBoxOpenedInside(const QObject* receiver) const {
+        const QWidget* box = QApplication::activeModalWidget();
+        if (!box || box == m_modalAtStart) return false;
+        if (receiver == box->windowHandle()) return true;
+        const auto* widget = qobject_cast<const QWidget*>(receiver);
+        return widget && (widget == box || box->isAncestorOf(widget));
+    }
+
+    QPointer<QWidget> m_modalAtStart;
     bool m_cursor = false;
 };
 }  // namespace
@@ -103,7 +115,11 @@ void ShowMessage(const QString& text) {
     }
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Inside a wait the box is not busy: it waits for the operator.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (busy) QGuiApplication::restoreOverrideCursor();
 }
 
 void Sleep(int milliseconds) {
@@ -156,7 +172,12 @@ int BusyPoll(int fd, short events, int milliseconds) {
     end.start(milliseconds);
     for (;;) {
         // Input is processed, not excluded: excluded input would be delivered after the wait.
-        loop.exec();
+        // A loop the quitting application ends, or will not start, ends the wait as a time-out:
+        // its timer would never fire again.
+        if (loop.exec() != 0) {
+            errno = ETIMEDOUT;
+            return 0;
+        }
         if (fd < 0) return 0;
         // The descriptor's own word, as a notifier may wake the loop without data to read.
         const int r = link_poll(fd, events, 0);

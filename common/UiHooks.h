@@ -14,14 +14,17 @@ void Sleep(int milliseconds);
 
 // Waits milliseconds on the main thread while the windows stay painted and a busy cursor shows.
 // Operator input given meanwhile (keys, mouse, closing a window) is dropped, never acted on
-// afterwards; painting, timers and queued calls go on. A command routine waits inside its
-// TCommandSection (WorkThread.h), so no other routine starts in the wait. On any other thread
-// a plain sleep.
+// afterwards; painting, timers and queued calls go on. A modal box that opens inside the wait
+// (a failure shown from a queued call) takes its own keys and clicks like any box; the wait goes
+// on to its end. Once the application quits (QCoreApplication::quit or exit) the wait ends at
+// once. A command routine waits inside its TCommandSection (WorkThread.h), so no other routine
+// starts in the wait. On any other thread a plain sleep.
 void BusyWait(int milliseconds);
 
 // The same wait, ended early once descriptor fd is ready for events (POLLIN, POLLOUT), as
-// poll() tells it: 1 ready (an error or hang-up on fd counts), 0 when the time ran out (errno
-// ETIMEDOUT), -1 when poll() failed (errno). On any other thread a plain poll().
+// poll() tells it: 1 ready (an error or hang-up on fd counts), 0 when the time ran out or the
+// application quit (errno ETIMEDOUT), -1 when poll() failed (errno). On any other thread a
+// plain poll().
 int BusyPoll(int fd, short events, int milliseconds);
 
 // The interval a command button's work thread waits before its routine runs: intervalMs unless a

@@ -4,11 +4,13 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpontaneKeyEvent>
@@ -16,7 +18,13 @@
 #include <QVBoxLayout>
 #include <QtTest>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 
+#include "Application.h"
 #include "TestSupport.h"
 #include "UiHooks.h"
 #include "WorkThread.h"
@@ -49,6 +57,13 @@ bool QueuedCallRan() {
     QMetaObject::invokeMethod(
         &context, [&ran] { ran = true; }, Qt::QueuedConnection);
     return QTest::qWaitFor([&ran] { return ran; }, 5000);
+}
+
+// CPU time this thread has used: a wait that spins uses its whole length.
+qint64 ThreadCpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
 class TCountingWindow : public QWidget {
@@ -180,6 +195,137 @@ private slots:
             QVERIFY2(took < 400, qPrintable(QString::number(took)));
         }
         if (writeAfterMs > 0) QVERIFY(busyInside);
+        QVERIFY(!InsideAWait());
+    }
+
+    // A failure shown from a queued call inside a wait opens a real box: the operator closes it as
+    // any box, the wait goes on to its end, and input to everything else stays dropped.
+    void boxOpenedInsideAWaitTakesItsInput_data() {
+        QTest::addColumn<QString>("input");
+        QTest::newRow("Return") << "Return";
+        QTest::newRow("Space") << "Space";
+        QTest::newRow("Escape") << "Escape";
+        QTest::newRow("a click on OK") << "click";
+    }
+    void boxOpenedInsideAWaitTakesItsInput() {
+        QFETCH(QString, input);
+        TWindow w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+        QObject context;
+        QMetaObject::invokeMethod(&context,
+                                  Guarded([] { throw std::runtime_error("status read failed"); }),
+                                  Qt::QueuedConnection);
+        QString shown;
+        bool arrowOverTheBox = false, boxClosed = false, forced = false;
+        int tries = 0;
+        QTimer operatorHand;
+        QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                // Once the box has gone, the wait still drops what is typed elsewhere.
+                if (!shown.isEmpty() && !boxClosed) {
+                    boxClosed = true;
+                    w.edit->setFocus();
+                    QTest::keyClicks(w.edit, QStringLiteral("xyz"));
+                }
+                return;
+            }
+            if (!box->isVisible() || QApplication::activeWindow() != box) return;
+            if (shown.isEmpty()) {
+                shown = box->text();
+                arrowOverTheBox = QGuiApplication::overrideCursor() &&
+                                  QGuiApplication::overrideCursor()->shape() == Qt::ArrowCursor;
+            }
+            if (++tries > 10) {
+                // It takes no input: closed from here, so that the test ends.
+                forced = true;
+                box->done(QMessageBox::Ok);
+                return;
+            }
+            if (input == "click")
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            else
+                QTest::keyClick(box->windowHandle(), input == "Return"  ? Qt::Key_Return
+                                                     : input == "Space" ? Qt::Key_Space
+                                                                        : Qt::Key_Escape);
+        });
+        operatorHand.start(20);
+        QElapsedTimer clock;
+        clock.start();
+        BusyWait(600);
+        const qint64 took = clock.elapsed();
+        operatorHand.stop();
+        QCOMPARE(shown, QStringLiteral("status read failed"));
+        QVERIFY2(!forced, "the box took none of the operator's input");
+        QCOMPARE(tries, 1);
+        QVERIFY(arrowOverTheBox);
+        QVERIFY(boxClosed);
+        QVERIFY2(took >= 600, qPrintable(QString::number(took)));
+        QCOMPARE(w.edit->text(), QStringLiteral("loop test"));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    // A session ending while a command waits on a silent server: the wait ends at once as a
+    // time-out, without spinning. Inside the application's own loop, as in the programs.
+    void waitEndsOnceTheApplicationQuits_data() {
+        QTest::addColumn<bool>("onSocket");
+        QTest::addColumn<bool>("quitFirst");  // the quit came just before the wait began
+        QTest::newRow("silent socket, quit inside the wait") << true << false;
+        QTest::newRow("silent socket, quit before it") << true << true;
+        QTest::newRow("plain wait, quit inside it") << false << false;
+        QTest::newRow("plain wait, quit before it") << false << true;
+    }
+    void waitEndsOnceTheApplicationQuits() {
+        QFETCH(bool, onSocket);
+        QFETCH(bool, quitFirst);
+        int pair[2];
+        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        // A wait that cannot end on the quit is ended by the peer's word after 3 s, late.
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool testDone = false;
+        std::thread peer([&] {
+            std::unique_lock<std::mutex> lock(mutex);
+            if (!changed.wait_for(lock, std::chrono::seconds(3), [&] { return testDone; }))
+                (void)!::write(pair[1], "x", 1);
+        });
+        int r = -2, error = 0;
+        qint64 afterQuitMs = -1, cpuMs = -1;
+        QElapsedTimer sinceQuit;
+        const auto quit = [&] {
+            sinceQuit.start();
+            QCoreApplication::quit();
+        };
+        QTimer::singleShot(0, [&] {
+            if (quitFirst)
+                quit();
+            else
+                QTimer::singleShot(100, quit);
+            const qint64 cpuBefore = ThreadCpuMs();
+            errno = 0;
+            if (onSocket) {
+                r = BusyPoll(pair[0], POLLIN, 10000);
+            } else {
+                BusyWait(10000);
+                r = 0;
+            }
+            error = errno;
+            afterQuitMs = sinceQuit.isValid() ? sinceQuit.elapsed() : -1;
+            cpuMs = ThreadCpuMs() - cpuBefore;
+        });
+        QCoreApplication::exec();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            testDone = true;
+        }
+        changed.notify_all();
+        peer.join();
+        ::close(pair[0]);
+        ::close(pair[1]);
+        QCOMPARE(r, 0);
+        if (onSocket) QCOMPARE(error, ETIMEDOUT);
+        QVERIFY2(afterQuitMs >= 0 && afterQuitMs < 1000, qPrintable(QString::number(afterQuitMs)));
+        QVERIFY2(cpuMs < 500, qPrintable(QString::number(cpuMs)));
         QVERIFY(!InsideAWait());
     }
 
