@@ -65,7 +65,9 @@ void TApplication::HandleException(const std::exception& e) {
 
 void TApplication::HandleMessage(const QString& message) {
     if (m_reporting) {
+        // One box at a time; the text is not lost.
         ++m_suppressed;
+        qCWarning(lcApp, "not shown, a box is already open: %s", qPrintable(message));
         return;
     }
     m_reporting = true;

@@ -3,7 +3,8 @@
 //
 // HandleException is the default handler: what an event handler throws (through Guarded) ends
 // that handler, and its message is shown in one modal box. While such a box is open, further
-// failures (a timer that keeps failing) are not stacked on top of it. notify() is the last resort
+// failures (a timer that keeps failing) are not stacked on top of it: their texts go to the
+// "vds.app" debug category instead. notify() is the last resort
 // for a handler left unguarded: it writes what reached it to the "vds.app" debug category, counts
 // it, and shows it the same way.
 //
