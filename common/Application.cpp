@@ -44,6 +44,10 @@ TApplication::~TApplication() {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        m_keyReleasedAt.insert(key->key(), key->timestamp());
+    }
     QString what;
     try {
         return QApplication::notify(receiver, event);
@@ -110,6 +114,14 @@ int TApplication::RunMainWindow(QWidget* mainWindow) {
 int TApplication::Run() {
     if (m_terminated) return 0;
     return exec();
+}
+
+bool IsKeyRepeat(const QKeyEvent& key) {
+    if (key.isAutoRepeat()) return true;
+    const TApplication* app = Application();
+    // A time of 0 is no time: events made by code, not by the keyboard.
+    return app && key.type() == QEvent::KeyPress && key.timestamp() != 0 &&
+           app->m_keyReleasedAt.value(key.key()) == key.timestamp();
 }
 
 TApplication* Application() {

@@ -16,6 +16,8 @@
 // Korean when Qt's Korean translation is installed.
 
 #include <QApplication>
+#include <QHash>
+#include <QKeyEvent>
 #include <QList>
 #include <QPointer>
 #include <QTranslator>
@@ -30,6 +32,7 @@ public:
     TApplication(int& argc, char** argv);
     ~TApplication() override;
 
+    // Also notes the time of every key release, dropped or not, for IsKeyRepeat.
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Shows the message of a failure that reached the top of an event handler.
@@ -58,6 +61,8 @@ private:
     void UseDesignedFont();
     void LoadQtTranslation();
 
+    friend bool IsKeyRepeat(const QKeyEvent& key);
+    QHash<int, quint64> m_keyReleasedAt;
     QTranslator m_qtTranslation;
     QList<QPointer<QWidget>> m_owned;
     bool m_terminated = false;
@@ -68,6 +73,12 @@ private:
 
 // The running application object.
 TApplication* Application();
+
+// Whether a key event is the keyboard's own repeat of a key held down: flagged so by the
+// platform, or a press stamped with the time of that key's last release, wherever that release
+// went. X sends a held key as release-and-press pairs of one time stamp, and the platform flags
+// a pair only when it sees both at once.
+bool IsKeyRepeat(const QKeyEvent& key);
 
 // Shows what a handler threw through the application's default handler.
 void ReportException(const std::exception& e);

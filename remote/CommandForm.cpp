@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -31,7 +32,7 @@ void TCommandForm::SetUpCommandForm(TVirtualStringTree* leafTree, const TDetailS
                                     QPushButton* btnClose) {
     m_tree = std::make_unique<TControllerTree>(leafTree, strip);
     connect(btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
-    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(true);
+    for (QPushButton* b : findChildren<QPushButton*>()) b->installEventFilter(this);
 }
 
 void TCommandForm::FormCreate() {
@@ -87,6 +88,26 @@ void TCommandForm::EndCommand() {
         sub && sub->mdiArea() && sub->mdiArea()->activeSubWindow() != sub)
         return;
     pressed->setFocus(Qt::OtherFocusReason);
+}
+
+// The window's buttons. A held key acts on a button once, also when its press went to a box:
+// Qt's own Return clicks an auto-default button on every repeat, and its Space clicks on every
+// repeat the platform did not flag. Return and Enter are handed on as Space, which presses on
+// its press and clicks on its release, and only when both came to this button.
+bool TCommandForm::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+        return QWidget::eventFilter(watched, e);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    if (IsKeyRepeat(*key)) {
+        e->accept();
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    QKeyEvent space(key->type(), Qt::Key_Space, key->modifiers(), QStringLiteral(" "));
+    space.setTimestamp(key->timestamp());
+    QCoreApplication::sendEvent(watched, &space);
+    e->setAccepted(space.isAccepted());
+    return true;
 }
 
 bool TCommandForm::event(QEvent* e) {

@@ -7,7 +7,11 @@
 // included), the keyboard focus waits on the window itself, which takes no keys: Qt would hand
 // the focus of a button the routine disables to the next control, where a key would change a
 // value or start another command. Afterwards the focus is back on the pressed button, unless the
-// operator has put it elsewhere meanwhile. Enter presses a focused button, as Space does.
+// operator has put it elsewhere meanwhile.
+//
+// One deliberate press, one command: Return and Enter press a focused button exactly as Space
+// does, on a press and its release on that button; a key held down presses it once, and the
+// release of a key pressed on another window (a box) does not press it.
 
 #include <QPointer>
 #include <QWidget>
@@ -61,6 +65,7 @@ protected:
     };
 
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -49,10 +49,18 @@ QStringList Values(QWidget* form) {
     return values;
 }
 
+QString Name(const QObject* o) {
+    return o ? QString::fromLatin1(o->metaObject()->className()) + ' ' + o->objectName()
+             : QStringLiteral("nothing");
+}
+
 bool TakesKeys(const QWidget* w) {
     return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractButton*>(w) ||
            qobject_cast<const QTreeWidget*>(w);
 }
+
+const std::pair<Qt::Key, const char*> kPressKeys[] = {
+    {Qt::Key_Return, "Return"}, {Qt::Key_Enter, "Enter"}, {Qt::Key_Space, "Space"}};
 
 struct TButtonCase {
     const char* window;
@@ -106,7 +114,43 @@ private:
     }
     void Close(QPointer<TCommandForm> form) {
         CloseFormWindow(form);
-        QTRY_VERIFY(form.isNull());
+        QVERIFY(QTest::qWaitFor([&form] { return form.isNull(); }, 5000));
+    }
+    static bool WorkThreadsReleased() {
+        return QTest::qWaitFor([] { return TWorkThread::LiveCount() == 0; }, 5000);
+    }
+    // A key held down after its press went to another window (the box): what reaches the main
+    // window as X delivers it, release-and-press pairs of one time stamp, some flagged as repeats
+    // by the platform, some not, the first release going to the other window, and at last the
+    // key's release.
+    void HoldAfterItsPressWentElsewhere(int key) {
+        static ulong stamp = 1ul << 30;  // apart from the times the test's own keys carry
+        QWidget elsewhere;
+        elsewhere.winId();  // a window of its own, not shown: the activation stays
+        const auto send = [key](QObject* to, QEvent::Type type, bool flagged) {
+            QKeyEvent e(type, key, Qt::NoModifier, QString(), flagged);
+            e.setTimestamp(stamp);
+            QCoreApplication::sendEvent(to, &e);
+        };
+        for (int i = 0; i < 6; ++i) {
+            stamp += 40;
+            const bool flagged = i % 2 == 1;
+            send(i == 0 ? elsewhere.windowHandle() : Window(), QEvent::KeyRelease, flagged);
+            send(Window(), QEvent::KeyPress, flagged);
+        }
+        stamp += 300;
+        send(Window(), QEvent::KeyRelease, false);
+    }
+
+    // The keys that act if they reach a control: focus moves, a press, a digit, and a menu of
+    // the main window by its mnemonic.
+    void TypeEveryActingKey() {
+        QTest::keyClick(Window(), Qt::Key_Tab);
+        QTest::keyClick(Window(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(Window(), Qt::Key_Return);
+        QTest::keyClick(Window(), Qt::Key_Space);
+        QTest::keyClick(Window(), Qt::Key_7);
+        QTest::keyClick(Window(), Qt::Key_C, Qt::AltModifier);
     }
     void Press(QPushButton* button, int press) {
         if (press == Mouse) {
@@ -185,12 +229,18 @@ private slots:
             if (focus && form->isAncestorOf(focus) && TakesKeys(focus))
                 problems << moment + ": the focus is on " + focus->objectName();
             const QStringList before = Values(form);
-            QTest::keyClick(Window(), Qt::Key_7);
-            QTest::keyClick(Window(), Qt::Key_Space);
-            // A routine that ran while the keys were delivered may change values itself; its
-            // own moments were looked at then.
-            if (moments == moment0 && Values(form) != before)
-                problems << moment + ": typed keys changed a value";
+            TypeEveryActingKey();
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                problems << moment + ": a key opened " + menu->metaObject()->className();
+                menu->close();
+            }
+            // A routine that ran while the keys were delivered may change values itself, and
+            // move the focus; its own moments were looked at then.
+            if (moments != moment0) return;
+            if (QApplication::focusWidget() != focus)
+                problems << moment + ": a key moved the focus to " +
+                                Name(QApplication::focusWidget());
+            if (Values(form) != before) problems << moment + ": typed keys changed a value";
         };
         TMessageRecorder boxes;
         boxes.whileOpen = [&](const QString& text) { typeNow("box " + text); };
@@ -212,6 +262,62 @@ private slots:
         QTest::keyClick(Window(), Qt::Key_7);
         QCOMPARE(Values(form), after);
         Close(form);
+    }
+
+    // An operator closes the box with a key and holds it: its repeats and its release reach the
+    // button the focus went back to. Only the deliberate press sends.
+    void heldKeyAfterTheBoxSendsNothingMore_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        for (const TButtonCase& c : kButtons)
+            for (const auto& [key, name] : kPressKeys)
+                QTest::addRow("%s, %s held on its box", c.button, name)
+                    << c.window << c.button << int(key);
+    }
+    void heldKeyAfterTheBoxSendsNothingMore() {
+        QFETCH(QString, window);
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        TShortIntervals fast;
+        TSleepRecorder waits;
+        TMessageRecorder boxes;
+        QPointer<TCommandForm> form = Open(window);
+        TCommandFixture::Select(form->Tree(), "0312");
+        if (window == "param") FillEveryGroup(*form);
+        auto* pressed = form->findChild<QPushButton*>(button);
+        pressed->setFocus();
+        QTest::keyClick(Window(), Qt::Key(key));
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(boxes.messages.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), pressed);
+
+        HoldAfterItsPressWentElsewhere(key);
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(int(fx->server.Frames().size()), 1);
+        QCOMPARE(boxes.messages.size(), 1);
+        Close(form);
+    }
+
+    // The close button: a held key closes the window only by a press there, never by its
+    // repeats or by a release alone.
+    void closeButtonTakesOnlyADeliberatePress_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<int>("key");
+        for (const char* window : {"param", "remote", "accu"})
+            for (const auto& [key, name] : kPressKeys)
+                QTest::addRow("%s, %s", window, name) << QString(window) << int(key);
+    }
+    void closeButtonTakesOnlyADeliberatePress() {
+        QFETCH(QString, window);
+        QFETCH(int, key);
+        QPointer<TCommandForm> form = Open(window);
+        form->findChild<QPushButton*>("btnClose")->setFocus();
+        HoldAfterItsPressWentElsewhere(key);
+        QCoreApplication::processEvents();
+        QVERIFY(form && form->isVisible());
+        QTest::keyClick(Window(), Qt::Key(key));
+        QTRY_VERIFY(form.isNull());
     }
 
     // A real box takes the activation and gives it back when Enter closes it; the focus follows.
