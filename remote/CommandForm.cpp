@@ -32,7 +32,12 @@ void TCommandForm::SetUpCommandForm(TVirtualStringTree* leafTree, const TDetailS
                                     QPushButton* btnClose) {
     m_tree = std::make_unique<TControllerTree>(leafTree, strip);
     connect(btnClose, &QPushButton::clicked, this, Guarded([this] { btnCloseClick(); }));
-    for (QPushButton* b : findChildren<QPushButton*>()) b->installEventFilter(this);
+    // Auto-default: a focused button is drawn framed, so the operator sees where the focus is;
+    // its keys go through eventFilter first.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(true);
+        b->installEventFilter(this);
+    }
 }
 
 void TCommandForm::FormCreate() {
@@ -88,17 +93,23 @@ void TCommandForm::EndCommand() {
         sub && sub->mdiArea() && sub->mdiArea()->activeSubWindow() != sub)
         return;
     pressed->setFocus(Qt::OtherFocusReason);
+    m_focusBack.start();
 }
 
 // The window's buttons. A held key acts on a button once, also when its press went to a box:
 // Qt's own Return clicks an auto-default button on every repeat, and its Space clicks on every
 // repeat the platform did not flag. Return and Enter are handed on as Space, which presses on
 // its press and clicks on its release, and only when both came to this button.
+//
+// A key pressed again within the double-click time after the focus came back is the operator
+// making sure the routine's box has closed, as two clicks in that time are one double-click.
 bool TCommandForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
         return QWidget::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
-    if (IsKeyRepeat(*key)) {
+    const bool secondPressOfTheBox = e->type() == QEvent::KeyPress && m_focusBack.isValid() &&
+                                     m_focusBack.elapsed() < QApplication::doubleClickInterval();
+    if (IsKeyRepeat(*key) || secondPressOfTheBox) {
         e->accept();
         return true;
     }

@@ -10,9 +10,11 @@
 // operator has put it elsewhere meanwhile.
 //
 // One deliberate press, one command: Return and Enter press a focused button exactly as Space
-// does, on a press and its release on that button; a key held down presses it once, and the
-// release of a key pressed on another window (a box) does not press it.
+// does, on a press and its release on that button; a key held down presses it once, the release
+// of a key pressed on another window (a box) does not press it, and neither does a second press
+// within the double-click time after the focus came back (a box closed with a double press).
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -76,4 +78,6 @@ private:
     std::unique_ptr<TControllerTree> m_tree;
     int m_commandsRunning = 0;
     QPointer<QPushButton> m_pressed;
+    // When the focus came back to the pressed button.
+    QElapsedTimer m_focusBack;
 };

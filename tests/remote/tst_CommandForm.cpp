@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeWidgetItemIterator>
 
 #include "CommandFixture.h"
@@ -119,27 +120,35 @@ private:
     static bool WorkThreadsReleased() {
         return QTest::qWaitFor([] { return TWorkThread::LiveCount() == 0; }, 5000);
     }
-    // A key held down after its press went to another window (the box): what reaches the main
-    // window as X delivers it, release-and-press pairs of one time stamp, some flagged as repeats
-    // by the platform, some not, the first release going to the other window, and at last the
-    // key's release.
+    // Key events as the window system delivers them, stamped with times of their own: a human
+    // never releases and presses a key within one millisecond, the keyboard's repeat does.
+    ulong m_stamp = 1ul << 30;  // apart from the times the test's other keys carry
+    void SendKey(QObject* to, QEvent::Type type, int key, bool flagged = false) {
+        QKeyEvent e(type, key, Qt::NoModifier, QString(), flagged);
+        e.setTimestamp(m_stamp);
+        QCoreApplication::sendEvent(to, &e);
+    }
+    // A press and a release apart, as an operator's finger makes them.
+    void ClickKey(int key) {
+        m_stamp += 150;
+        SendKey(Window(), QEvent::KeyPress, key);
+        m_stamp += 80;
+        SendKey(Window(), QEvent::KeyRelease, key);
+    }
+    // A key held down after its press went to another window (the box): release-and-press pairs
+    // of one time stamp, some flagged as repeats by the platform, some not, the first release
+    // going to the other window, and at last the key's release.
     void HoldAfterItsPressWentElsewhere(int key) {
-        static ulong stamp = 1ul << 30;  // apart from the times the test's own keys carry
         QWidget elsewhere;
         elsewhere.winId();  // a window of its own, not shown: the activation stays
-        const auto send = [key](QObject* to, QEvent::Type type, bool flagged) {
-            QKeyEvent e(type, key, Qt::NoModifier, QString(), flagged);
-            e.setTimestamp(stamp);
-            QCoreApplication::sendEvent(to, &e);
-        };
         for (int i = 0; i < 6; ++i) {
-            stamp += 40;
+            m_stamp += 40;
             const bool flagged = i % 2 == 1;
-            send(i == 0 ? elsewhere.windowHandle() : Window(), QEvent::KeyRelease, flagged);
-            send(Window(), QEvent::KeyPress, flagged);
+            SendKey(i == 0 ? elsewhere.windowHandle() : Window(), QEvent::KeyRelease, key, flagged);
+            SendKey(Window(), QEvent::KeyPress, key, flagged);
         }
-        stamp += 300;
-        send(Window(), QEvent::KeyRelease, false);
+        m_stamp += 300;
+        SendKey(Window(), QEvent::KeyRelease, key);
     }
 
     // The keys that act if they reach a control: focus moves, a press, a digit, and a menu of
@@ -296,6 +305,53 @@ private slots:
         QVERIFY(WorkThreadsReleased());
         QCOMPARE(int(fx->server.Frames().size()), 1);
         QCOMPARE(boxes.messages.size(), 1);
+        Close(form);
+    }
+
+    // Pressed twice fast to make sure the box has closed: the second press belongs to the box. A
+    // press after the double-click time is the operator's next command.
+    void secondFastPressAfterTheBoxSendsNothing_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        for (const auto& [window, button] :
+             {std::pair<const char*, const char*>{"param", "btnLoopDn"},
+              {"remote", "btnSWReset"},
+              {"accu", "btnInfoReq"}})
+            for (const auto& [key, name] : kPressKeys)
+                QTest::addRow("%s, %s twice", button, name)
+                    << QString(window) << QString(button) << int(key);
+    }
+    void secondFastPressAfterTheBoxSendsNothing() {
+        QFETCH(QString, window);
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        TShortIntervals fast;
+        TSleepRecorder waits;
+        TMessageRecorder boxes;
+        const auto restore = qScopeGuard([interval = QApplication::doubleClickInterval()] {
+            QApplication::setDoubleClickInterval(interval);
+        });
+        // However slow the machine, the second press comes within it.
+        QApplication::setDoubleClickInterval(60000);
+        QPointer<TCommandForm> form = Open(window);
+        TCommandFixture::Select(form->Tree(), "0312");
+        if (window == "param") FillEveryGroup(*form);
+        auto* pressed = form->findChild<QPushButton*>(button);
+        pressed->setFocus();
+        QTest::keyClick(Window(), Qt::Key(key));
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(QApplication::focusWidget(), pressed);
+        ClickKey(key);
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(int(fx->server.Frames().size()), 1);
+        QCOMPARE(boxes.messages.size(), 1);
+
+        QApplication::setDoubleClickInterval(0);
+        ClickKey(key);
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(int(fx->server.Frames().size()), 2);
+        QCOMPARE(boxes.messages.size(), 2);
         Close(form);
     }
 
