@@ -15,6 +15,18 @@
 namespace {
 constexpr int kWorkIntervalMs = 200;
 
+bool PressesAButton(int key) {
+    switch (key) {
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;
+        default:
+            return false;
+    }
+}
+
 QMdiSubWindow* SubWindowOf(QWidget* w) {
     for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
         if (auto* sub = qobject_cast<QMdiSubWindow*>(p)) return sub;
@@ -107,6 +119,7 @@ bool TCommandForm::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
         return QWidget::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
+    if (!PressesAButton(key->key())) return false;
     const bool secondPressOfTheBox = e->type() == QEvent::KeyPress && m_focusBack.isValid() &&
                                      m_focusBack.elapsed() < QApplication::doubleClickInterval();
     if (IsKeyRepeat(*key) || secondPressOfTheBox) {
