@@ -39,11 +39,19 @@ mkdir -p "$DEMO" "$SHOTS"
 DBNAME=kelnor
 
 PGDIR=
+# Runs however the demo ends. A second Ctrl-C or kill must not cut it short, nor end what it
+# runs (pg_ctl, its waits): from here on those signals are ignored, by its commands too.
 cleanup() {
+    trap '' INT TERM HUP
     demo_stop_all
     if [ -n "$PGDIR" ]; then "$ROOT/scripts/pg-cluster.sh" stop "$PGDIR" || true; fi
 }
 trap cleanup EXIT
+# Trapped, not left fatal: a fatal one ends the script at once and leaves the command it waits
+# on running; a trap runs once that command has ended (at Ctrl-C it has the signal too).
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
 
 if [ "$postgres" -eq 1 ]; then
     PGDIR=$(mktemp -u /tmp/vds-demo-pg.XXXXXX)
@@ -90,13 +98,19 @@ if [ -n "${DISPLAY:-}" ]; then
         declare -n cmd="$name"
         "${cmd[@]}" &
         running+=($!)
+        DEMO_PIDS+=($!)
     done
     echo "Running; close the programs' windows to end the demo."
     wait "${running[@]}" || true
+    # Waited for: their numbers may be another process's by now.
+    for pid in "${running[@]}"; do demo_forget "$pid"; done
     exit 0
 fi
 
 demo_start_xvfb "$DEMO/xvfb.log" || exit 1
+# The programs and the screenshots on that screen, also where the caller names another Qt
+# platform (ctest names offscreen).
+export QT_QPA_PLATFORM=xcb
 demo_start_wm "$DEMO/openbox.log" || exit 1
 echo "No display: running under Xvfb ($DISPLAY) and openbox, writing screenshots to $SHOTS"
 
