@@ -8,8 +8,8 @@ BUILD="$ROOT/build"
 # libpq-dev: the tests' own fixtures on the PostgreSQL server are written through libpq.
 PACKAGES=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
           libgl-dev libpq-dev fonts-nanum qt6-translations-l10n)
-# Only the demo needs a virtual display, a window manager to frame its windows and a hand on
-# its mouse.
+# Only the demo, and its test, need a virtual display, a window manager to frame its windows
+# and a hand on its mouse.
 DEMO_PACKAGES=(xvfb xdotool openbox)
 
 # install_packages [package...]: the build's packages and any given, those missing only.

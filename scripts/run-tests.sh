@@ -19,7 +19,7 @@ done
 # A build still running in the background when the run ends goes with it.
 trap 'kill $(jobs -p) 2> /dev/null || true' EXIT
 
-packages=("${POSTGRES_PACKAGES[@]}")
+packages=("${POSTGRES_PACKAGES[@]}" "${DEMO_PACKAGES[@]}")
 [ "$sanitizers" = 1 ] && packages+=("${SANITIZER_PACKAGES[@]}")
 install_packages "${packages[@]}"
 build_all -DVDS_BUILD_BENCH=OFF
