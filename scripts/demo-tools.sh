@@ -37,10 +37,17 @@ demo_start() {
     shift
     : > "$log" # there for the first look, before the tool has started
     "$@" > "$log" 2>&1 &
-    local pid=$! tries=$((seconds * 10)) status reason word
+    local pid=$! tries=$((seconds * 10)) status reason word reported
     DEMO_PIDS+=("$pid")
     while :; do
         reason=
+        # The tool's error line is read before its exit is looked at: one that reports and then
+        # exits is told by its exit and status, one that reports and keeps running by its line.
+        reported=0
+        if grep -q "^$tool: " "$log"; then
+            reported=1
+            demo_await_exit "$pid"
+        fi
         if ! kill -0 "$pid" 2>/dev/null; then
             status=0
             wait "$pid" || status=$?
@@ -48,7 +55,7 @@ demo_start() {
             reason="exited with status $status"
             word=$(demo_last_word "$tool" "$log")
             [ -z "$word" ] || reason+=": $word"
-        elif grep -q "^$tool: " "$log"; then
+        elif [ "$reported" -eq 1 ]; then
             reason=$(demo_last_word "$tool" "$log")
         elif "${check[@]}"; then
             return 0
@@ -65,6 +72,15 @@ demo_start() {
             return 1
         fi
         sleep 0.1
+    done
+}
+
+# demo_await_exit PID: returns once PID has ended, or after a second.
+demo_await_exit() {
+    local tries=10
+    while kill -0 "$1" 2>/dev/null && [ "$tries" -gt 0 ]; do
+        sleep 0.1
+        tries=$((tries - 1))
     done
 }
 
