@@ -244,23 +244,23 @@ private slots:
 
         // At each moment of the routine: where the focus is, and what keys typed then do.
         QStringList problems;
-        int moments = 0;
         const auto typeNow = [&](const QString& moment) {
             // Once keys have done harm, more would only start more commands.
             if (!form || !problems.isEmpty()) return;
-            const int moment0 = ++moments;
             QWidget* focus = QApplication::focusWidget();
             if (focus && form->isAncestorOf(focus) && TakesKeys(focus))
                 problems << moment + ": the focus is on " + focus->objectName();
             const QStringList before = Values(form);
-            TypeEveryActingKey();
+            {
+                // The key clicks process events: no routine starts between them, so what
+                // happens is the keys' doing, also on a slow machine.
+                TCommandSection typing;
+                TypeEveryActingKey();
+            }
             if (QWidget* menu = QApplication::activePopupWidget()) {
                 problems << moment + ": a key opened " + menu->metaObject()->className();
                 menu->close();
             }
-            // A routine that ran while the keys were delivered may change values itself, and
-            // move the focus; its own moments were looked at then.
-            if (moments != moment0) return;
             if (QApplication::focusWidget() != focus)
                 problems << moment + ": a key moved the focus to " +
                                 Name(QApplication::focusWidget());
