@@ -121,18 +121,24 @@ private:
         return QTest::qWaitFor([] { return TWorkThread::LiveCount() == 0; }, 5000);
     }
     // A fresh window of the kind with the fixture's controller ticked, and one command sent from
-    // button by key: its routine has ended and the focus is back on the button.
+    // button by key: its routine has shown its box and ended, and the focus is back on the button.
     void SendOneByKey(const QString& window, const QString& button, int key,
-                      QPointer<TCommandForm>& form) {
+                      const TMessageRecorder& boxes, QPointer<TCommandForm>& form) {
         form = Open(window);
         TCommandFixture::Select(form->Tree(), "0312");
         if (window == "param") FillEveryGroup(*form);
         auto* pressed = form->findChild<QPushButton*>(button);
         pressed->setFocus();
         QTest::keyClick(Window(), Qt::Key(key));
-        QVERIFY(WorkThreadsReleased());
-        QCOMPARE(int(fx->server.Frames().size()), 1);
+        ExpectCommands(1, boxes);
         QCOMPARE(QApplication::focusWidget(), pressed);
+    }
+
+    // Once every work thread is released: the commands the server received, each with its box.
+    void ExpectCommands(int n, const TMessageRecorder& boxes) {
+        QVERIFY(WorkThreadsReleased());
+        QCOMPARE(int(fx->server.Frames().size()), n);
+        QCOMPARE(boxes.messages.size(), n);
     }
 
     // Key events as the window system delivers them, stamped with times of their own: a human
@@ -307,14 +313,11 @@ private slots:
         TSleepRecorder waits;
         TMessageRecorder boxes;
         QPointer<TCommandForm> form;
-        SendOneByKey(window, button, key, form);
+        SendOneByKey(window, button, key, boxes, form);
         if (QTest::currentTestFailed()) return;
-        QCOMPARE(boxes.messages.size(), 1);
 
         HoldAfterItsPressWentElsewhere(key);
-        QVERIFY(WorkThreadsReleased());
-        QCOMPARE(int(fx->server.Frames().size()), 1);
-        QCOMPARE(boxes.messages.size(), 1);
+        ExpectCommands(1, boxes);
         Close(form);
     }
 
@@ -345,18 +348,14 @@ private slots:
         // However slow the machine, the second press comes within it.
         QApplication::setDoubleClickInterval(60000);
         QPointer<TCommandForm> form;
-        SendOneByKey(window, button, key, form);
+        SendOneByKey(window, button, key, boxes, form);
         if (QTest::currentTestFailed()) return;
         ClickKey(key);
-        QVERIFY(WorkThreadsReleased());
-        QCOMPARE(int(fx->server.Frames().size()), 1);
-        QCOMPARE(boxes.messages.size(), 1);
+        ExpectCommands(1, boxes);
 
         QApplication::setDoubleClickInterval(0);
         ClickKey(key);
-        QVERIFY(WorkThreadsReleased());
-        QCOMPARE(int(fx->server.Frames().size()), 2);
-        QCOMPARE(boxes.messages.size(), 2);
+        ExpectCommands(2, boxes);
         Close(form);
     }
 
