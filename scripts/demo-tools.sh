@@ -75,9 +75,10 @@ demo_start() {
     done
 }
 
-# demo_await_exit PID: returns once PID has ended, or after a second.
+# demo_await_exit PID [TENTHS]: returns once PID has ended, or after TENTHS tenths of a second
+# (default 10).
 demo_await_exit() {
-    local tries=10
+    local tries=${2:-10}
     while kill -0 "$1" 2>/dev/null && [ "$tries" -gt 0 ]; do
         sleep 0.1
         tries=$((tries - 1))
@@ -130,12 +131,9 @@ demo_wm_manages() {
 
 # demo_stop PID: ends one tool started here (TERM, then KILL after 5 s) and forgets it.
 demo_stop() {
-    local pid=$1 tries=50
+    local pid=$1
     kill "$pid" 2>/dev/null || true
-    while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do
-        sleep 0.1
-        tries=$((tries - 1))
-    done
+    demo_await_exit "$pid" 50
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     demo_forget "$pid"
