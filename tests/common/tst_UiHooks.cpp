@@ -59,6 +59,20 @@ bool QueuedCallRan() {
     return QTest::qWaitFor([&ran] { return ran; }, 5000);
 }
 
+// A connected pair of sockets, closed with the object: the one a wait is on, and its peer.
+struct TSocketPair {
+    int fds[2] = {-1, -1};
+    TSocketPair() { ::socketpair(AF_UNIX, SOCK_STREAM, 0, fds); }
+    ~TSocketPair() {
+        for (int fd : fds)
+            if (fd >= 0) ::close(fd);
+    }
+    Q_DISABLE_COPY(TSocketPair)
+    bool Open() const { return fds[0] >= 0; }
+    int Waited() const { return fds[0]; }
+    int Peer() const { return fds[1]; }
+};
+
 // CPU time this thread has used: a wait that spins uses its whole length.
 qint64 ThreadCpuMs() {
     timespec t{};
@@ -169,24 +183,22 @@ private slots:
     void waitOnASocketEndsWhenItIsReady() {
         QFETCH(int, writeAfterMs);
         QFETCH(int, result);
-        int pair[2];
-        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-        if (writeAfterMs == 0) QCOMPARE(::write(pair[1], "x", 1), ssize_t(1));
+        TSocketPair pair;
+        QVERIFY(pair.Open());
+        if (writeAfterMs == 0) QCOMPARE(::write(pair.Peer(), "x", 1), ssize_t(1));
         QObject context;
         bool busyInside = false;
         if (writeAfterMs > 0)
             QTimer::singleShot(writeAfterMs, &context, [&] {
                 busyInside = InsideAWait();
-                QCOMPARE(::write(pair[1], "x", 1), ssize_t(1));
+                QCOMPARE(::write(pair.Peer(), "x", 1), ssize_t(1));
             });
         QElapsedTimer clock;
         clock.start();
         errno = 0;
-        const int r = BusyPoll(pair[0], POLLIN, 400);
+        const int r = BusyPoll(pair.Waited(), POLLIN, 400);
         const qint64 took = clock.elapsed();
         const int error = errno;
-        ::close(pair[0]);
-        ::close(pair[1]);
         QCOMPARE(r, result);
         if (result == 0) {
             QVERIFY2(took >= 400, qPrintable(QString::number(took)));
@@ -278,8 +290,8 @@ private slots:
     void waitEndsOnceTheApplicationQuits() {
         QFETCH(bool, onSocket);
         QFETCH(bool, quitFirst);
-        int pair[2];
-        QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        TSocketPair pair;
+        QVERIFY(pair.Open());
         // A wait that cannot end on the quit is ended by the peer's word after 3 s, late.
         std::mutex mutex;
         std::condition_variable changed;
@@ -287,7 +299,7 @@ private slots:
         std::thread peer([&] {
             std::unique_lock<std::mutex> lock(mutex);
             if (!changed.wait_for(lock, std::chrono::seconds(3), [&] { return testDone; }))
-                (void)!::write(pair[1], "x", 1);
+                (void)!::write(pair.Peer(), "x", 1);
         });
         int r = -2, error = 0;
         qint64 afterQuitMs = -1, cpuMs = -1;
@@ -304,7 +316,7 @@ private slots:
             const qint64 cpuBefore = ThreadCpuMs();
             errno = 0;
             if (onSocket) {
-                r = BusyPoll(pair[0], POLLIN, 10000);
+                r = BusyPoll(pair.Waited(), POLLIN, 10000);
             } else {
                 BusyWait(10000);
                 r = 0;
@@ -320,8 +332,6 @@ private slots:
         }
         changed.notify_all();
         peer.join();
-        ::close(pair[0]);
-        ::close(pair[1]);
         QCOMPARE(r, 0);
         if (onSocket) QCOMPARE(error, ETIMEDOUT);
         QVERIFY2(afterQuitMs >= 0 && afterQuitMs < 1000, qPrintable(QString::number(afterQuitMs)));
